@@ -1,0 +1,16 @@
+#include "app/Module1.h"
+#include "app/fonts.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lumivert"));
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
+    lumivert::installFontSubstitutions();
+    Main();
+    return app.exec();
+}

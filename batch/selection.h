@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace lumivert {
+
+// The files of a dialog result that allows several: a full path alone, or a folder followed by a
+// NUL and a name per file. A folder that ends in a separator (the root) is joined without doubling it.
+QStringList parseSelection(const QString &selection, QChar separator);
+
+// A picture's BIN file: its path with the last three characters replaced by "BIN"
+// (a.bmp -> a.BIN, a.jpeg -> a.jBIN, photo -> phBIN). None when the path is shorter than three.
+std::optional<QString> batchOutputPath(const QString &picturePath);
+
+// Why a batch output may not be written, or an empty string when it may: it must neither be the
+// picture itself nor leave the picture's folder.
+QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator);
+
+} // namespace lumivert
