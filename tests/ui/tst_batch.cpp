@@ -1,0 +1,165 @@
+#include "uitest.h"
+
+#include "convert/rgb332.h"
+
+#include <QLabel>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+QByteArray reduced(const QImage &picture)
+{
+    QByteArray bytes(qsizetype(picture.width()) * picture.height(), Qt::Uninitialized);
+    for (int y = 0; y < picture.height(); ++y)
+        lumivert::reduceRow(reinterpret_cast<const QRgb *>(picture.constScanLine(y)),
+                            reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * picture.width(), picture.width());
+    return bytes;
+}
+
+QString selection(const QString &folder, const QStringList &names)
+{
+    QString result = QDir::toNativeSeparators(folder);
+    for (const QString &name : names)
+        result += QChar(u'\0') + name;
+    return result;
+}
+
+const QString Finished = QStringLiteral("自動処理が終了しました。");
+
+} // namespace
+
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void singleFile()
+    {
+        Fixture f;
+        const QImage picture = patternImage(64, 48);
+        const QString path = writePicture(f.path("one.bmp"), picture);
+        f.script.answerFile(path);
+        f.form->AUTOPROC();
+        QCOMPARE(readFile(f.path("one.BIN")), reduced(picture));
+        QCOMPARE(f.messageTexts(), QStringList{Finished});
+        QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("通知")});
+        QCOMPARE(f.form->Label1->text(), Status::BinSaved);
+        // The picture stays in full colour; the dialog keeps the result as it came.
+        QCOMPARE(f.form->Picture1->Image(), picture);
+        QCOMPARE(f.form->CommonDialog1.FileName, path);
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
+    }
+
+    void severalFilesWithAwkwardNames()
+    {
+        Fixture f;
+        const QString dir = f.path(QStringLiteral("写真 フォルダ, 2"));
+        QDir().mkpath(dir);
+        const QStringList names{QStringLiteral("a,b.jpg"), QStringLiteral("絵 1.BMP"), QStringLiteral("c.jpeg")};
+        QList<QImage> pictures;
+        for (int i = 0; i < names.size(); ++i) {
+            pictures << patternImage(20 + i, 10 + i);
+            writePicture(QDir(dir).filePath(names[i]), pictures.last(), i == 1 ? "BMP" : "PNG");
+        }
+        // An earlier run's longer output is replaced whole.
+        writeFile(QDir(dir).filePath(QStringLiteral("a,b.BIN")), QByteArray(5000, 'x'));
+
+        f.script.answerFile(selection(dir, names));
+        f.form->AUTOPROC();
+        QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("a,b.BIN"))), reduced(pictures[0]));
+        QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("絵 1.BIN"))), reduced(pictures[1]));
+        QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("c.jBIN"))), reduced(pictures[2]));
+        QCOMPARE(f.messageTexts(), QStringList{Finished});
+        QCOMPARE(*f.form->ConvBuf, reduced(pictures[2]));
+        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=22"));
+    }
+
+    void stopsAtOversizePicture()
+    {
+        Fixture f;
+        writePicture(f.path("1.bmp"), patternImage(30, 20));
+        writePicture(f.path("2.bmp"), patternImage(800, 600));
+        writePicture(f.path("3.bmp"), patternImage(30, 20));
+        f.script.answerFile(selection(f.dir.path(), {"1.bmp", "2.bmp", "3.bmp"}));
+        f.form->AUTOPROC();
+        QVERIFY(QFile::exists(f.path("1.BIN")));
+        QVERIFY(!QFile::exists(f.path("2.BIN")));
+        QVERIFY(!QFile::exists(f.path("3.BIN")));
+        QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")});
+        QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("2.bmp")));
+        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=30")); // size labels keep their values
+    }
+
+    void stopsAndSaysWhy_data()
+    {
+        QTest::addColumn<QString>("second");   // the second picture's name
+        QTest::addColumn<QString>("mentions"); // the path the message must name
+        QTest::newRow("unreadable picture") << "broken.bmp" << "broken.bmp";
+        QTest::newRow("output would replace the picture") << "x.BIN" << "x.BIN";
+        QTest::newRow("output cannot be written") << "blocked.jpg" << "blocked.BIN";
+    }
+    void stopsAndSaysWhy()
+    {
+        QFETCH(QString, second);
+        QFETCH(QString, mentions);
+        Fixture f;
+        writePicture(f.path("first.bmp"), patternImage(30, 20));
+        if (second == QLatin1String("broken.bmp"))
+            writeFile(f.path(second), "not a picture at all");
+        else
+            writePicture(f.path(second), patternImage(10, 10), "JPG");
+        QDir().mkpath(f.path("blocked.BIN")); // a folder where the output should go
+        writePicture(f.path("third.bmp"), patternImage(30, 20));
+        const QByteArray secondBefore = readFile(f.path(second));
+
+        f.script.answerFile(selection(f.dir.path(), {"first.bmp", second, "third.bmp"}));
+        f.form->AUTOPROC();
+        QVERIFY(QFile::exists(f.path("first.BIN")));
+        QVERIFY(!QFile::exists(f.path("third.BIN")));
+        QCOMPARE(readFile(f.path(second)), secondBefore);
+        QCOMPARE(f.script.messages.size(), 1);
+        QCOMPARE(f.script.messages.first().title, QStringLiteral("警告"));
+        QVERIFY2(f.script.messages.first().text.contains(f.path(mentions)), qPrintable(f.script.messages.first().text));
+        QVERIFY(f.script.messages.first().text.contains(QStringLiteral("処理を中断します。")));
+    }
+
+    void cancelledRunWritesNothing()
+    {
+        Fixture f;
+        f.script.cancelFile();
+        f.form->AUTOPROC();
+        QCOMPARE(f.form->BatchMode, qint16(1));
+        QVERIFY(f.script.messages.isEmpty());
+        QVERIFY(!f.form->ConvBuf);
+    }
+
+    // After a run, pictures that arrive other than through the open command convert without preview.
+    void batchModeOutlivesTheRun()
+    {
+        Fixture f;
+        const QImage picture = patternImage(30, 20);
+        f.script.answerFile(writePicture(f.path("a.bmp"), picture));
+        f.form->AUTOPROC();
+        QCOMPARE(f.form->BatchMode, qint16(1));
+
+        const QImage dropped = patternImage(25, 15);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(writePicture(f.path("d.png"), dropped, "PNG"))});
+        f.form->Picture1_OLEDragDrop(&data);
+        f.form->mnucnv_Click();
+        QCOMPARE(f.form->Picture1->Image(), dropped);
+        QCOMPARE(*f.form->ConvBuf, reduced(dropped));
+
+        // The open command ends it.
+        f.script.answerFile(f.path("a.bmp"));
+        f.form->BMPOPEN();
+        f.form->mnucnv_Click();
+        QVERIFY(f.form->Picture1->Image() != picture);
+    }
+};
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"
