@@ -40,6 +40,8 @@ frmAbout::frmAbout(QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(382, 237);
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
+    // The design's texts were laid out for a 9-point Japanese Gothic.
+    setFont(lumivert::designFont(9, false));
 
     picIcon = new QLabel(this);
     picIcon->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));

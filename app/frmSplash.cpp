@@ -48,8 +48,8 @@ frmSplash::frmSplash(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::Fr
     lblVersion = new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), Frame1);
     lblVersion->setFont(lumivert::designFont(12, true));
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label1 = autoSizedLabel(Frame1, QStringLiteral("COPYRIGHT (C) LUMIVERT DENSHI CO., LTD. ALL RIGHTS RESERVED."),
-                            88, 192, font());
+    Label1 = autoSizedLabel(Frame1, QStringLiteral("COPYRIGHT (C) LUMIVERT DENSHI CO., LTD."), 88, 192,
+                            lumivert::designFont(7, false));
 
     // Load.
     lblVersion->setText(lumivert::versionText());
