@@ -1,12 +1,18 @@
 #include "files/picturefile.h"
 
 #include "convert/rgb332.h"
+#include "files/bmpcheck.h"
 #include "files/fitting.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+#include <optional>
 
 namespace lumivert {
 
@@ -27,6 +33,49 @@ PictureLoad tooLarge(QSize size)
     return result;
 }
 
+int clampToInt(qint64 value)
+{
+    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
+}
+
+// The size a BMP header states, when it is a plausible header. Qt's BMP reader refuses a header of
+// more than 16384 x 16384 pixels as if the file were damaged; such a picture is too large, not
+// unreadable. A top-down BMP states its height as a negative number.
+std::optional<QSize> bmpHeaderSize(QIODevice *device)
+{
+    const QByteArray h = device->peek(30);
+    if (h.size() < 26 || !h.startsWith("BM"))
+        return std::nullopt;
+    const auto u16 = [&h](int at) { return quint16(uchar(h[at]) | (uchar(h[at + 1]) << 8)); };
+    const auto u32 = [&u16](int at) { return quint32(u16(at)) | (quint32(u16(at + 2)) << 16); };
+
+    qint64 width = 0;
+    qint64 height = 0;
+    quint16 planes = 0;
+    quint16 bits = 0;
+    const quint32 infoSize = u32(14);
+    if (infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
+        width = u16(18);
+        height = u16(20);
+        planes = u16(22);
+        bits = u16(24);
+    } else if (infoSize >= 16 && h.size() >= 30) {
+        width = qint32(u32(18));
+        height = qint32(u32(22));
+        planes = u16(26);
+        bits = u16(28);
+        if (height < 0)
+            height = -height;
+    } else {
+        return std::nullopt;
+    }
+    static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
+    if (planes != 1 || width <= 0 || height <= 0 ||
+        std::find(std::begin(knownBits), std::end(knownBits), bits) == std::end(knownBits))
+        return std::nullopt;
+    return QSize(clampToInt(width), clampToInt(height));
+}
+
 } // namespace
 
 PictureLoad loadPicture(QIODevice *device)
@@ -39,6 +88,20 @@ PictureLoad loadPicture(QIODevice *device)
     }();
     Q_UNUSED(limited);
 
+    if (const auto bmp = bmpHeaderSize(device); bmp && !withinSizeLimit(bmp->width(), bmp->height()))
+        return tooLarge(*bmp);
+
+    // A bitmap is checked for structural faults before it is decoded; a bitmap within the size limit is small,
+    // so one far longer than its picture could need is a fault as well.
+    if (device->peek(2) == QByteArrayLiteral("BM")) {
+        constexpr qint64 MaxBitmapFile = 16 * 1024 * 1024;
+        if (!device->isSequential() && device->size() > MaxBitmapFile)
+            return unreadable(QStringLiteral("file too long for a picture"));
+        const QString problem = bmpProblem(device->peek(MaxBitmapFile));
+        if (!problem.isEmpty())
+            return unreadable(problem);
+    }
+
     QImageReader reader(device);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
@@ -47,10 +110,14 @@ PictureLoad loadPicture(QIODevice *device)
 
     const QSize declared = reader.size();
     if (declared.isValid() || declared.width() != -1 || declared.height() != -1) {
-        if (declared.width() <= 0 || declared.height() <= 0)
+        // A BMP stored top row first declares its height as a negative number.
+        qint64 height = declared.height();
+        if (height < 0 && reader.format() == "bmp")
+            height = -height;
+        if (declared.width() <= 0 || height <= 0)
             return unreadable(QStringLiteral("invalid picture size"));
-        if (!withinSizeLimit(declared.width(), declared.height()))
-            return tooLarge(declared);
+        if (!withinSizeLimit(declared.width(), height))
+            return tooLarge(QSize(declared.width(), clampToInt(height)));
     }
 
     QImage image;

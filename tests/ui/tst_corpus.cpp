@@ -1,0 +1,134 @@
+#include "uitest.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString Corpus = QStringLiteral(LUMIVERT_CORPUS);
+
+// Every corpus picture with its class: the manifest's for the JPEG files, the folder's for the BMP
+// Suite (g valid, q questionable, b bad, x not a bitmap at all).
+QList<QPair<QString, QString>> corpusFiles()
+{
+    QList<QPair<QString, QString>> files;
+    QFile manifest(Corpus + QStringLiteral("/MANIFEST.tsv"));
+    if (manifest.open(QIODevice::ReadOnly)) {
+        manifest.readLine();
+        while (!manifest.atEnd()) {
+            const QStringList cols = QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
+            if (cols.size() >= 3)
+                files.append({cols[0], cols[2]});
+        }
+    }
+    const QHash<QString, QString> folderClass{{"g", "loads"}, {"q", "either"}, {"b", "refused"}, {"x", "unreadable"}};
+    QDirIterator it(Corpus + QStringLiteral("/bmpsuite"), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(Corpus).relativeFilePath(path);
+        files.append({relative, folderClass.value(relative.section(QLatin1Char('/'), 1, 1), "either")});
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+enum class Outcome { Loaded, TooLarge, Failed };
+
+bool allowed(const QString &cls, Outcome outcome)
+{
+    if (cls == QLatin1String("loads"))
+        return outcome == Outcome::Loaded;
+    if (cls == QLatin1String("too-large"))
+        return outcome == Outcome::TooLarge;
+    if (cls == QLatin1String("unreadable"))
+        return outcome == Outcome::Failed;
+    if (cls == QLatin1String("refused"))
+        return outcome != Outcome::Loaded;
+    return true;
+}
+
+} // namespace
+
+class TestCorpus : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QFileInfo::exists(Corpus))
+            QSKIP("the shared picture corpus is not there");
+        QVERIFY(corpusFiles().size() > 100);
+    }
+
+    void roads_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("cls");
+        QTest::addColumn<QString>("road");
+        for (const auto &[file, cls] : corpusFiles()) {
+            for (const char *road : {"open", "drop", "batch"})
+                QTest::addRow("%s %s", road, qPrintable(file)) << file << cls << QString::fromLatin1(road);
+        }
+    }
+    void roads()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, cls);
+        QFETCH(QString, road);
+        Fixture f;
+        // A copy, so that the batch run writes its BIN file into our own folder.
+        const QString path = f.path(QFileInfo(file).fileName());
+        QVERIFY(QFile::copy(Corpus + QLatin1Char('/') + file, path));
+        const QString oversize = QStringLiteral("画像サイズオーバーです。");
+
+        Outcome outcome = Outcome::Failed;
+        if (road == QLatin1String("open")) {
+            f.script.answerFile(path);
+            f.form->BMPOPEN();
+            if (f.form->Picture1->hasPicture())
+                outcome = Outcome::Loaded;
+            else if (f.messageTexts() == QStringList{oversize})
+                outcome = Outcome::TooLarge;
+            else
+                QVERIFY(f.script.messages.isEmpty()); // this road fails silently
+        } else if (road == QLatin1String("drop")) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            f.form->Picture1_OLEDragDrop(&data);
+            QCOMPARE(f.script.messages.size(), f.form->Picture1->hasPicture() ? 0 : 1);
+            if (f.form->Picture1->hasPicture())
+                outcome = Outcome::Loaded;
+            else if (f.messageTexts() == QStringList{oversize})
+                outcome = Outcome::TooLarge;
+            else
+                QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像ファイル又はBINファイルではありません。")});
+        } else {
+            f.script.answerFile(path);
+            f.form->AUTOPROC();
+            QCOMPARE(f.script.messages.size(), 1);
+            const QString bin = path.chopped(3) + QStringLiteral("BIN");
+            if (f.messageTexts() == QStringList{QStringLiteral("自動処理が終了しました。")}) {
+                outcome = Outcome::Loaded;
+                QCOMPARE(QFileInfo(bin).size(), qint64(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+            } else if (f.messageTexts() == QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")}) {
+                outcome = Outcome::TooLarge;
+            } else {
+                QVERIFY(f.script.messages.first().text.contains(path));
+                QVERIFY(!QFileInfo::exists(bin));
+            }
+        }
+        if (outcome == Outcome::Loaded) {
+            QVERIFY(f.form->Picture1->ScaleWidth() <= 640 && f.form->Picture1->ScaleHeight() <= 480);
+            f.form->mnucnv_Click();
+            QCOMPARE(f.form->ConvBuf->size(), qsizetype(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+        }
+        QVERIFY2(allowed(cls, outcome), qPrintable(QStringLiteral("class %1, outcome %2").arg(cls).arg(int(outcome))));
+    }
+};
+
+QTEST_MAIN(TestCorpus)
+#include "tst_corpus.moc"
