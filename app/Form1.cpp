@@ -168,8 +168,12 @@ void Form1::Form_Load()
     const QSize frame = frameGeometry().size() - geometry().size();
     setFixedSize(outer - frame);
     Toolbar1->setFixedWidth(width());
-    if (screen)
-        move(screen->geometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
+    // Not from QRect::center(), which rounds down a pixel and would leave a covered 800-wide screen
+    // with its last column and row bare.
+    if (screen) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
 
     CommonDialog1.InitDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
     CommonDialog1.Flags = CommonDialog::NoChangeDir;
