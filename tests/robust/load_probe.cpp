@@ -1,0 +1,32 @@
+// Loads one picture under the size limit and reports the outcome and the peak resident memory.
+// usage: load_probe FILE   prints "<status> <peak KiB>"
+#include "files/picturefile.h"
+
+#include <QCoreApplication>
+
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    const lumivert::PictureLoad load = lumivert::loadPicture(QString::fromLocal8Bit(argv[1]));
+    const char *status = load.status == lumivert::PictureLoad::Loaded     ? "loaded"
+                         : load.status == lumivert::PictureLoad::TooLarge ? "too-large"
+                                                                          : "unreadable";
+    // The high-water mark of this program's own memory (getrusage would count the parent's too,
+    // since it survives the exec).
+    long peakKiB = -1;
+    QFile proc(QStringLiteral("/proc/self/status"));
+    if (proc.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : proc.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                peakKiB = line.mid(6).trimmed().split(' ').first().toLong();
+        }
+    }
+    std::printf("%s %ld\n", status, peakKiB);
+    return 0;
+}

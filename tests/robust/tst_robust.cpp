@@ -1,0 +1,160 @@
+#include "files/savefile.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QtEndian>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : bytes) {
+        crc ^= uchar(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray chunk(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    const QByteArray body = QByteArray(type) + data;
+    QByteArray crc(4, '\0');
+    qToBigEndian(crc32(body), crc.data());
+    return chunk + body + crc;
+}
+
+// A valid, small PNG of a large white-and-black picture (1 bit per pixel, every row zero).
+QByteArray largePng(int width, int height)
+{
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(width), header.data());
+    qToBigEndian(quint32(height), header.data() + 4);
+    header[8] = 1; // bit depth
+    header[9] = 0; // grey
+    const QByteArray rows(qsizetype(height) * (1 + (width + 7) / 8), '\0');
+    const QByteArray zlib = qCompress(rows, 9).mid(4);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
+           + pngChunk("IEND", {});
+}
+
+// Only the headers of a 24-bit bitmap that claims to be width x height.
+QByteArray bitmapHeader(qint32 width, qint32 height)
+{
+    QByteArray b(54, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    qToLittleEndian(quint32(54), b.data() + 2);
+    qToLittleEndian(quint32(54), b.data() + 10);
+    qToLittleEndian(quint32(40), b.data() + 14);
+    qToLittleEndian(width, b.data() + 18);
+    qToLittleEndian(height, b.data() + 22);
+    qToLittleEndian(quint16(1), b.data() + 26);
+    qToLittleEndian(quint16(24), b.data() + 28);
+    return b;
+}
+
+} // namespace
+
+class TestRobust : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // However often a save is killed half way, the file holds either its old or a new content.
+    void killedSavesLeaveOldOrNew_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("BIN") << "bin";
+        QTest::newRow("BMP") << "bmp";
+    }
+    void killedSavesLeaveOldOrNew()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("out file"));
+        const QByteArray old(1000, 'o');
+        QList<QByteArray> allowed{old};
+        if (kind == QLatin1String("bin")) {
+            allowed << QByteArray(307200, '\x22') << QByteArray(307200, '\x33');
+        } else {
+            for (const QRgb colour : {qRgb(20, 40, 60), qRgb(200, 100, 50)}) {
+                QImage picture(640, 480, QImage::Format_RGB32);
+                picture.fill(colour);
+                allowed << lumivert::encodeBmp24(picture);
+            }
+        }
+
+        int replaced = 0;
+        for (int round = 0; round < 40; ++round) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+            file.close();
+
+            QProcess victim;
+            victim.start(QStringLiteral(SAVE_VICTIM), {kind, path});
+            QVERIFY(victim.waitForReadyRead(10000));
+            QThread::usleep(QRandomGenerator::global()->bounded(500, 20000));
+            victim.kill();
+            QVERIFY(victim.waitForFinished(10000));
+            QCOMPARE(victim.exitStatus(), QProcess::CrashExit);
+
+            const QByteArray now = readAll(path);
+            QVERIFY2(allowed.contains(now), qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
+            replaced += now != old;
+        }
+        QVERIFY2(replaced > 0, "the saves never got as far as replacing the file");
+    }
+
+    // Pictures that only claim to be huge are refused without allocating what they claim.
+    void hugeClaimsStaySmall_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("bitmap claiming 64250x64250") << bitmapHeader(64250, 64250) << "too-large";
+        QTest::newRow("top-down bitmap claiming 64250x64250") << bitmapHeader(64250, -64250) << "too-large";
+        QTest::newRow("real PNG of 10000x10000") << largePng(10000, 10000) << "too-large";
+        QTest::newRow("real PNG of 641x480") << largePng(641, 480) << "too-large";
+        QTest::newRow("real PNG of 640x480") << largePng(640, 480) << "loaded";
+        QTest::newRow("bitmap claiming zero width") << bitmapHeader(0, 10) << "unreadable";
+    }
+    void hugeClaimsStaySmall()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, status);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("claim"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+
+        QProcess probe;
+        probe.start(QStringLiteral(LOAD_PROBE), {path});
+        QVERIFY(probe.waitForFinished(30000));
+        const QList<QByteArray> out = probe.readAllStandardOutput().trimmed().split(' ');
+        QCOMPARE(out.size(), 2);
+        QCOMPARE(QString::fromLatin1(out[0]), status);
+        const long peakKiB = out[1].toLong();
+        qInfo("peak resident memory: %ld KiB", peakKiB);
+        QVERIFY2(peakKiB < 100 * 1024, qPrintable(QString::number(peakKiB)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRobust)
+#include "tst_robust.moc"
