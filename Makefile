@@ -19,7 +19,7 @@ define apt_install
 	fi
 endef
 
-.PHONY: all deps test-deps configure build run test bench clean
+.PHONY: all deps test-deps configure build run test test-asan bench clean
 
 all: build
 
@@ -45,6 +45,26 @@ test: test-deps configure
 bench: build
 	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
 	./$(BUILD)/bench/bench_convert
+
+# The whole suite again with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+ASAN_BUILD ?= build-asan
+SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+test-asan: test-deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(if $(CI),-DLUMIVERT_WERROR=ON) \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE)" -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)"
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
+	  ctest --output-on-failure -j$(JOBS)
+
+# The libFuzzer harnesses of fuzz/, built with clang in their own tree, 60 s each from their seeds.
+FUZZ_PACKAGES := cmake make clang libclang-rt-14-dev qt6-base-dev
+.PHONY: fuzz-smoke
+fuzz-smoke:
+	$(call apt_install,$(FUZZ_PACKAGES))
+	FUZZ_BUILD=build-fuzz bash fuzz/smoke.sh
 
 clean:
 	rm -rf $(BUILD)
