@@ -2,6 +2,8 @@
 
 #include "convert/rgb332.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
@@ -152,6 +154,14 @@ private Q_SLOTS:
         f.form->mnucnv_Click();
         QCOMPARE(f.form->Picture1->Image(), dropped);
         QCOMPARE(*f.form->ConvBuf, reduced(dropped));
+
+        const QImage pasted = patternImage(12, 9);
+        QGuiApplication::clipboard()->setImage(pasted);
+        f.script.popupChoices.push_back(QStringLiteral("poppaste"));
+        f.form->Picture1_MouseDown(2, QPoint());
+        f.form->mnucnv_Click();
+        QCOMPARE(f.form->Picture1->Image(), pasted);
+        QCOMPARE(*f.form->ConvBuf, reduced(pasted));
 
         // The open command ends it.
         f.script.answerFile(f.path("a.bmp"));

@@ -372,6 +372,41 @@ private Q_SLOTS:
         QCOMPARE(QImage(f.path("b.bmp")).convertToFormat(QImage::Format_RGB32), lumivert::binToImage(bytes));
     }
 
+    // A folder chain far longer than 255 bytes, of Japanese names with spaces and commas.
+    void longPathsOnEveryRoad()
+    {
+        Fixture f;
+        QString dir = f.dir.path();
+        for (int i = 0; i < 8; ++i)
+            dir += QStringLiteral("/長いフォルダの名前, その%1 です").arg(i);
+        QVERIFY(QDir().mkpath(dir));
+        QVERIFY(dir.toUtf8().size() > 300);
+        const QImage picture = patternImage(320, 240);
+        const QString path = writePicture(dir + QStringLiteral("/写真 1,2.bmp"), picture);
+
+        open(f, path);
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
+        f.form->mnucnv_Click();
+        f.script.answerFile(dir + QStringLiteral("/写真 1,2.BIN"));
+        f.form->BINSAVE();
+        f.script.answerFile(dir + QStringLiteral("/写真 1,2 preview.bmp"));
+        f.form->BMPSAVE();
+        QVERIFY(f.script.messages.isEmpty());
+        QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")), *f.form->ConvBuf);
+        QCOMPARE(QImage(dir + QStringLiteral("/写真 1,2 preview.bmp")).size(), QSize(320, 240));
+
+        f.form->Picture1->setPicture(patternImage(5, 5));
+        f.script.answerFile(dir + QStringLiteral("/写真 1,2.BIN"));
+        f.form->BINOPEN();
+        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=320"));
+
+        QFile::remove(dir + QStringLiteral("/写真 1,2.BIN"));
+        f.script.answerFile(QDir::toNativeSeparators(dir) + QChar(u'\0') + QStringLiteral("写真 1,2.bmp"));
+        f.form->AUTOPROC();
+        QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("自動処理が終了しました。")});
+        QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")).size(), 76800);
+    }
+
     void failedSavesKeepTheOldFile_data()
     {
         QTest::addColumn<bool>("bmp");
