@@ -45,6 +45,7 @@ test: test-deps configure
 bench: build
 	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
 	./$(BUILD)/bench/bench_convert
+	./$(BUILD)/bench/bench_window
 
 # The whole suite again with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 ASAN_BUILD ?= build-asan

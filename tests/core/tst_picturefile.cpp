@@ -1,0 +1,429 @@
+#include "files/fitting.h"
+#include "files/picturefile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lumivert;
+
+Q_DECLARE_METATYPE(lumivert::PictureLoad::Status)
+
+namespace {
+
+const QString CorpusDir = QStringLiteral(LUMIVERT_CORPUS);
+
+void putLe16(QByteArray &out, int at, quint16 v)
+{
+    out[at] = char(v & 0xFF);
+    out[at + 1] = char(v >> 8);
+}
+
+void putLe32(QByteArray &out, int at, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A 24-bit BMP with a 40-byte header stating `width` x `height`, followed by `pixels` as given
+// (rows padded to four bytes, in the order the sign of the height implies).
+QByteArray bmp24(qint32 width, qint32 height, const QByteArray &pixels = {})
+{
+    QByteArray out(54, '\0');
+    out[0] = 'B';
+    out[1] = 'M';
+    putLe32(out, 2, quint32(54 + pixels.size()));
+    putLe32(out, 10, 54);
+    putLe32(out, 14, 40);
+    putLe32(out, 18, quint32(width));
+    putLe32(out, 22, quint32(height));
+    putLe16(out, 26, 1);
+    putLe16(out, 28, 24);
+    putLe32(out, 34, quint32(pixels.size()));
+    return out + pixels;
+}
+
+// An OS/2 1.x BMP header (12 bytes, unsigned 16-bit sizes) with no pixels.
+QByteArray os2Header(quint16 width, quint16 height)
+{
+    QByteArray out(26, '\0');
+    out[0] = 'B';
+    out[1] = 'M';
+    putLe32(out, 2, 26);
+    putLe32(out, 10, 26);
+    putLe32(out, 14, 12);
+    putLe16(out, 18, width);
+    putLe16(out, 20, height);
+    putLe16(out, 22, 1);
+    putLe16(out, 24, 24);
+    return out;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        qFatal("could not encode a %s test picture", format);
+    return bytes;
+}
+
+// A picture whose every pixel differs from its neighbours, so a flip or shift shows.
+QImage gradient(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, (x * 3 + y * 5) & 0xFF));
+    return image;
+}
+
+QString statusName(PictureLoad::Status status)
+{
+    switch (status) {
+    case PictureLoad::Loaded:
+        return QStringLiteral("loads");
+    case PictureLoad::TooLarge:
+        return QStringLiteral("too-large");
+    case PictureLoad::Unreadable:
+        return QStringLiteral("unreadable");
+    }
+    return {};
+}
+
+// BMP Suite files whose outcome differs from their folder's class: reallybig.bmp states a size of
+// 3000000 x 2000000 and is refused for it, not as damaged.
+const QHash<QString, QString> &bmpSuiteExceptions()
+{
+    static const QHash<QString, QString> exceptions = {
+        {QStringLiteral("b/reallybig.bmp"), QStringLiteral("too-large")},
+    };
+    return exceptions;
+}
+
+} // namespace
+
+class TestPictureFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sizeLimit_data();
+    void sizeLimit();
+    void headerClaims_data();
+    void headerClaims();
+    void hugePngIsRefusedBeforeDecoding();
+    void topDownBmpIsRightWayUp();
+    void contentDecidesFormat();
+    void unreadableFiles();
+    void corpus_data();
+    void corpus();
+    void corpusEncodingsAgree_data();
+    void corpusEncodingsAgree();
+};
+
+void TestPictureFile::sizeLimit_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<PictureLoad::Status>("status");
+
+    for (const QByteArray &format : {QByteArray("BMP"), QByteArray("JPG"), QByteArray("PNG")}) {
+        const char *f = format.constData();
+        QTest::addRow("%s 640 x 480", f) << format << QSize(640, 480) << PictureLoad::Loaded;
+        QTest::addRow("%s 641 x 480", f) << format << QSize(641, 480) << PictureLoad::TooLarge;
+        QTest::addRow("%s 640 x 481", f) << format << QSize(640, 481) << PictureLoad::TooLarge;
+        QTest::addRow("%s 1 x 1", f) << format << QSize(1, 1) << PictureLoad::Loaded;
+        QTest::addRow("%s 1 x 481", f) << format << QSize(1, 481) << PictureLoad::TooLarge;
+    }
+}
+
+void TestPictureFile::sizeLimit()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(QSize, size);
+    QFETCH(PictureLoad::Status, status);
+
+    const QImage source = gradient(size.width(), size.height());
+    const QByteArray bytes = encoded(source, format.constData());
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("picture.") + QString::fromLatin1(format));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+
+    for (const PictureLoad &load : {loadPicture(path), loadPicture(bytes)}) {
+        QCOMPARE(load.status, status);
+        QCOMPARE(load.size, size);
+        if (status != PictureLoad::Loaded) {
+            QVERIFY(load.image.isNull());
+            continue;
+        }
+        QCOMPARE(load.image.format(), QImage::Format_RGB32);
+        QCOMPARE(load.image.size(), size);
+        if (format != "JPG")
+            QCOMPARE(load.image, source);
+    }
+}
+
+void TestPictureFile::headerClaims_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<PictureLoad::Status>("status");
+    QTest::addColumn<QSize>("size"); // checked when refused for size
+
+    // Headers alone: a decoder that believed them would need gigabytes.
+    QTest::newRow("64250 x 64250") << bmp24(64250, 64250) << PictureLoad::TooLarge << QSize(64250, 64250);
+    QTest::newRow("16000 x 16000") << bmp24(16000, 16000) << PictureLoad::TooLarge << QSize(16000, 16000);
+    QTest::newRow("641 x 480, no pixels") << bmp24(641, 480) << PictureLoad::TooLarge << QSize(641, 480);
+    QTest::newRow("top-down 641 x 480") << bmp24(641, -480) << PictureLoad::TooLarge << QSize(641, 480);
+    QTest::newRow("top-down 100 x 70000") << bmp24(100, -70000) << PictureLoad::TooLarge << QSize(100, 70000);
+    QTest::newRow("OS/2 65535 x 65535")
+        << os2Header(65535, 65535) << PictureLoad::TooLarge << QSize(65535, 65535);
+    QTest::newRow("width 0") << bmp24(0, 10, QByteArray(40, '\0')) << PictureLoad::Unreadable << QSize();
+    QTest::newRow("negative width") << bmp24(-10, 10, QByteArray(400, '\0')) << PictureLoad::Unreadable
+                                    << QSize();
+    QTest::newRow("most negative width")
+        << bmp24(qint32(0x80000000u), 10) << PictureLoad::Unreadable << QSize();
+    QTest::newRow("height 0") << bmp24(10, 0, QByteArray(40, '\0')) << PictureLoad::Unreadable << QSize();
+    QTest::newRow("header cut short") << bmp24(10, 10).left(20) << PictureLoad::Unreadable << QSize();
+}
+
+void TestPictureFile::headerClaims()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(PictureLoad::Status, status);
+    QFETCH(QSize, size);
+
+    QElapsedTimer timer;
+    timer.start();
+    const PictureLoad load = loadPicture(bytes);
+    QCOMPARE(statusName(load.status), statusName(status));
+    QVERIFY(load.image.isNull());
+    if (status == PictureLoad::TooLarge)
+        QCOMPARE(load.size, size);
+    else
+        QVERIFY(!load.error.isEmpty());
+    // Refusing from the header takes no time; filling a claimed picture would.
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestPictureFile::hugePngIsRefusedBeforeDecoding()
+{
+    QImage huge(10000, 10000, QImage::Format_Mono);
+    huge.fill(0);
+    const QByteArray png = encoded(huge, "PNG");
+    huge = QImage(); // keep only the file
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Named as a JPG: the content, not the name, decides how it is read.
+    const QString path = dir.filePath(QStringLiteral("huge.JPG"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(png), png.size());
+    file.close();
+
+    const PictureLoad load = loadPicture(path);
+    QCOMPARE(statusName(load.status), statusName(PictureLoad::TooLarge));
+    QCOMPARE(load.size, QSize(10000, 10000));
+    QVERIFY(load.image.isNull());
+}
+
+void TestPictureFile::topDownBmpIsRightWayUp()
+{
+    // Three pixels wide, so each 9-byte row carries 3 bytes of padding. Rows from the top:
+    // red, green, blue; the left column is brighter.
+    const QRgb rows[3] = {qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)};
+    QByteArray pixels;
+    for (const QRgb row : rows) {
+        for (int x = 0; x < 3; ++x) {
+            const int boost = x == 0 ? 55 : 0;
+            pixels += char(qBlue(row) ? qBlue(row) + boost : 0);
+            pixels += char(qGreen(row) ? qGreen(row) + boost : 0);
+            pixels += char(qRed(row) ? qRed(row) + boost : 0);
+        }
+        pixels += QByteArray(3, '\0');
+    }
+
+    const PictureLoad load = loadPicture(bmp24(3, -3, pixels));
+    QCOMPARE(statusName(load.status), statusName(PictureLoad::Loaded));
+    QCOMPARE(load.size, QSize(3, 3));
+    QCOMPARE(load.image.size(), QSize(3, 3));
+    QCOMPARE(load.image.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(load.image.pixel(2, 0), qRgb(200, 0, 0));
+    QCOMPARE(load.image.pixel(1, 1), qRgb(0, 200, 0));
+    QCOMPARE(load.image.pixel(0, 2), qRgb(0, 0, 255));
+
+    // The same picture stored bottom-up loads the same.
+    QByteArray bottomUp;
+    for (int y = 2; y >= 0; --y)
+        bottomUp += pixels.mid(12 * y, 12);
+    QCOMPARE(loadPicture(bmp24(3, 3, bottomUp)).image, load.image);
+}
+
+void TestPictureFile::contentDecidesFormat()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QImage source = gradient(5, 4);
+    const QString misnamed = dir.filePath(QStringLiteral("really-a-png.bmp"));
+    {
+        QFile file(misnamed);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(encoded(source, "PNG"));
+    }
+    const PictureLoad load = loadPicture(misnamed);
+    QVERIFY(load.loaded());
+    QCOMPARE(load.image, source);
+
+    // A name is taken as it is: "pic" does not find "pic.bmp" next to it.
+    QVERIFY(QFile::copy(misnamed, dir.filePath(QStringLiteral("pic.bmp"))));
+    QCOMPARE(statusName(loadPicture(dir.filePath(QStringLiteral("pic"))).status),
+             statusName(PictureLoad::Unreadable));
+}
+
+void TestPictureFile::unreadableFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString empty = dir.filePath(QStringLiteral("empty.jpg"));
+    const QString text = dir.filePath(QStringLiteral("notes.bmp"));
+    {
+        QFile e(empty);
+        QVERIFY(e.open(QIODevice::WriteOnly));
+        QFile t(text);
+        QVERIFY(t.open(QIODevice::WriteOnly));
+        t.write("BM is how this text starts, but it is not a picture.\n");
+    }
+    for (const QString &path : {empty, text, dir.filePath(QStringLiteral("missing.jpg")), dir.path()}) {
+        const PictureLoad load = loadPicture(path);
+        QVERIFY2(load.status == PictureLoad::Unreadable, qPrintable(path));
+        QVERIFY(load.image.isNull());
+        QVERIFY2(!load.error.isEmpty(), qPrintable(path));
+    }
+}
+
+void TestPictureFile::corpus_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected"); // loads, too-large, unreadable or either
+    QTest::addColumn<QSize>("size");       // when known
+
+    const QDir corpus(CorpusDir);
+    if (!corpus.exists())
+        QSKIP("the picture corpus is not there");
+
+    QFile manifest(corpus.filePath(QStringLiteral("MANIFEST.tsv")));
+    QVERIFY(manifest.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QRegularExpression sizeNote(QStringLiteral("(\\d+) x (\\d+)"));
+    int jpegRows = 0;
+    manifest.readLine(); // column names
+    while (!manifest.atEnd()) {
+        const QStringList fields = QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
+        if (fields.size() < 3)
+            continue;
+        const QRegularExpressionMatch m = sizeNote.match(fields.value(3));
+        const QSize size = m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+        QTest::newRow(qPrintable(fields.at(0))) << corpus.filePath(fields.at(0)) << fields.at(2) << size;
+        ++jpegRows;
+    }
+    QVERIFY(jpegRows > 0);
+
+    const QHash<QString, QString> folderClass = {
+        {QStringLiteral("g"), QStringLiteral("loads")},
+        {QStringLiteral("b"), QStringLiteral("unreadable")},
+        {QStringLiteral("q"), QStringLiteral("either")},
+        {QStringLiteral("x"), QStringLiteral("either")},
+    };
+    const QDir suite(corpus.filePath(QStringLiteral("bmpsuite")));
+    int bmpRows = 0;
+    QDirIterator it(suite.path(), QDir::Files, QDirIterator::Subdirectories);
+    QStringList files;
+    while (it.hasNext())
+        files << suite.relativeFilePath(it.next());
+    files.sort();
+    for (const QString &relative : files) {
+        const QString folder = relative.section(QLatin1Char('/'), 0, 0);
+        const QString expected =
+            bmpSuiteExceptions().value(relative, folderClass.value(folder, QStringLiteral("either")));
+        QTest::newRow(qPrintable(QStringLiteral("bmpsuite/") + relative))
+            << suite.filePath(relative) << expected << QSize();
+        ++bmpRows;
+    }
+    QVERIFY(bmpRows > 0);
+}
+
+void TestPictureFile::corpus()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QFETCH(QSize, size);
+
+    const PictureLoad load = loadPicture(path);
+    const QString outcome = statusName(load.status);
+    if (expected != QLatin1String("either"))
+        QCOMPARE(outcome, expected);
+
+    // Whatever the class, the outcome must be consistent with itself.
+    switch (load.status) {
+    case PictureLoad::Loaded:
+        QVERIFY(!load.image.isNull());
+        QCOMPARE(load.image.format(), QImage::Format_RGB32);
+        QCOMPARE(load.image.size(), load.size);
+        QVERIFY(withinSizeLimit(load.size.width(), load.size.height()));
+        break;
+    case PictureLoad::TooLarge:
+        QVERIFY(load.image.isNull());
+        QVERIFY(!withinSizeLimit(load.size.width(), load.size.height()));
+        break;
+    case PictureLoad::Unreadable:
+        QVERIFY(load.image.isNull());
+        break;
+    }
+    if (size.isValid() && load.status != PictureLoad::Unreadable)
+        QCOMPARE(load.size, size);
+}
+
+void TestPictureFile::corpusEncodingsAgree_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reference");
+
+    if (!QDir(CorpusDir).exists())
+        QSKIP("the picture corpus is not there");
+    // The BMP Suite stores one picture in many ways; each must come out pixel for pixel the same.
+    for (const char *file : {"pal8-0", "pal8os2", "pal8rle", "pal8topdown", "pal8v4", "pal8v5"})
+        QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("pal8");
+    for (const char *file : {"rgb24pal", "rgb32", "rgb32bf", "rgb32bfdef"})
+        QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("rgb24");
+}
+
+void TestPictureFile::corpusEncodingsAgree()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, reference);
+
+    const QDir g(CorpusDir + QStringLiteral("/bmpsuite/g"));
+    const PictureLoad load = loadPicture(g.filePath(file + QStringLiteral(".bmp")));
+    const PictureLoad ref = loadPicture(g.filePath(reference + QStringLiteral(".bmp")));
+    QVERIFY(load.loaded());
+    QVERIFY(ref.loaded());
+    QCOMPARE(load.image, ref.image);
+    // The suite's picture has red at the top left and black at the bottom left.
+    QCOMPARE(load.image.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(load.image.pixel(0, load.image.height() - 1), qRgb(0, 0, 0));
+}
+
+QTEST_GUILESS_MAIN(TestPictureFile)
+#include "tst_picturefile.moc"

@@ -1,0 +1,279 @@
+#include "files/savefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+using namespace lumivert;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray countingBytes(qsizetype length, int start = 0)
+{
+    QByteArray bytes(length, Qt::Uninitialized);
+    for (qsizetype i = 0; i < length; ++i)
+        bytes[i] = char((start + i) & 0xFF);
+    return bytes;
+}
+
+QImage plain(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(qRgb(10, 200, 30));
+    return image;
+}
+
+quint32 le32(const QByteArray &bytes, int at)
+{
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | uchar(bytes.at(at + i));
+    return v;
+}
+
+#ifdef Q_OS_LINUX
+bool isCharacterDevice(const char *path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path, &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+// Makes writes past `limit` bytes fail (EFBIG) until destroyed, as a full disk would.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = limit;
+        m_active = ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+#endif
+
+} // namespace
+
+class TestSaveFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesBytes_data();
+    void writesBytes();
+    void replacesLongerFileWhole();
+    void missingFolderKeepsNothing();
+    void directoryIsRefused();
+    void fullDeviceFailsAndStaysADevice();
+    void failedSaveKeepsOldFile();
+    void encodeBmp24RoundTrip_data();
+    void encodeBmp24RoundTrip();
+    void encodeBmp24Header();
+    void saveBmpWritesWhatItEncodes();
+};
+
+void TestSaveFile::writesBytes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("small BIN") << QStringLiteral("a.BIN") << countingBytes(76800);
+    QTest::newRow("large BIN") << QStringLiteral("b.BIN") << countingBytes(307200, 3);
+    QTest::newRow("no extension") << QStringLiteral("picture") << countingBytes(1000);
+    QTest::newRow("empty buffer") << QStringLiteral("empty.BIN") << QByteArray();
+    QTest::newRow("non-ASCII name") << QStringLiteral("画像 1.BIN") << countingBytes(10);
+}
+
+void TestSaveFile::writesBytes()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(name);
+    QCOMPARE(saveBytes(path, bytes), QString());
+    QVERIFY(QFileInfo(path).isFile());
+    QCOMPARE(readAll(path), bytes);
+    // Nothing but the file itself is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+}
+
+void TestSaveFile::replacesLongerFileWhole()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("a.BIN"));
+    QVERIFY(writeAll(path, QByteArray(307200, '\xFF')));
+
+    const QByteArray shorter = countingBytes(76800, 1);
+    QCOMPARE(saveBytes(path, shorter), QString());
+    QCOMPARE(QFileInfo(path).size(), qint64(76800));
+    QCOMPARE(readAll(path), shorter);
+}
+
+void TestSaveFile::missingFolderKeepsNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("missing"));
+    const QString path = folder + QStringLiteral("/a.BIN");
+
+    QVERIFY(!saveBytes(path, countingBytes(100)).isEmpty());
+    QVERIFY(!saveBmp(folder + QStringLiteral("/a.BMP"), plain(2, 2)).isEmpty());
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+}
+
+void TestSaveFile::directoryIsRefused()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("a.BIN"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(!saveBytes(folder, countingBytes(10)).isEmpty());
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestSaveFile::fullDeviceFailsAndStaysADevice()
+{
+#ifdef Q_OS_LINUX
+    if (!isCharacterDevice("/dev/full"))
+        QSKIP("no /dev/full here");
+    const QString reason = saveBytes(QStringLiteral("/dev/full"), countingBytes(76800));
+    QVERIFY2(!reason.isEmpty(), "writing to a full device must fail");
+    // The device is written in place, never swapped for a regular file.
+    QVERIFY(isCharacterDevice("/dev/full"));
+#else
+    QSKIP("needs /dev/full");
+#endif
+}
+
+void TestSaveFile::failedSaveKeepsOldFile()
+{
+#ifdef Q_OS_LINUX
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("a.BIN"));
+    const QByteArray old = countingBytes(1000, 9);
+    QVERIFY(writeAll(path, old));
+
+    QString binReason;
+    QString bmpReason;
+    {
+        FileSizeLimit limit(4096);
+        if (!limit.active())
+            QSKIP("cannot lower the file size limit");
+        binReason = saveBytes(path, countingBytes(76800));
+        bmpReason = saveBmp(path, plain(100, 100));
+    }
+    QVERIFY(!binReason.isEmpty());
+    QVERIFY(!bmpReason.isEmpty());
+    QCOMPARE(readAll(path), old);
+    // No half-written temporary file is left next to it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.BIN")});
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+void TestSaveFile::encodeBmp24RoundTrip_data()
+{
+    QTest::addColumn<QSize>("size");
+    // Widths whose 3-byte pixels leave 0, 1, 2 and 3 bytes of row padding.
+    for (const QSize size : {QSize(1, 1), QSize(2, 3), QSize(3, 2), QSize(4, 4), QSize(5, 7), QSize(127, 64),
+                             QSize(320, 240), QSize(641, 3)})
+        QTest::addRow("%d x %d", size.width(), size.height()) << size;
+}
+
+void TestSaveFile::encodeBmp24RoundTrip()
+{
+    QFETCH(QSize, size);
+
+    QImage source(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            source.setPixel(x, y, qRgb((x * 37 + y) & 0xFF, (y * 11 + 5) & 0xFF, (x ^ y) & 0xFF));
+
+    const QByteArray bmp = encodeBmp24(source);
+    const qsizetype rowBytes = ((qsizetype(size.width()) * 3 + 3) / 4) * 4;
+    QCOMPARE(bmp.size(), 54 + rowBytes * size.height());
+
+    QImage decoded;
+    QVERIFY(decoded.loadFromData(bmp, "BMP"));
+    QCOMPARE(decoded.size(), size);
+    QCOMPARE(decoded.convertToFormat(QImage::Format_RGB32), source);
+}
+
+void TestSaveFile::encodeBmp24Header()
+{
+    const QByteArray bmp = encodeBmp24(plain(3, 2));
+    QVERIFY(bmp.startsWith("BM"));
+    QCOMPARE(le32(bmp, 2), quint32(bmp.size()));
+    QCOMPARE(le32(bmp, 10), 54u);             // pixels right after the headers
+    QCOMPARE(le32(bmp, 14), 40u);             // BITMAPINFOHEADER
+    QCOMPARE(le32(bmp, 18), 3u);              // width
+    QCOMPARE(le32(bmp, 22), 2u);              // positive height: bottom row first
+    QCOMPARE(le32(bmp, 26) & 0xFFFFu, 1u);    // planes
+    QCOMPARE(le32(bmp, 26) >> 16, 24u);       // bits per pixel
+    QCOMPARE(le32(bmp, 30), 0u);              // uncompressed
+    QCOMPARE(le32(bmp, 34), quint32(2 * 12)); // two rows of 9 bytes padded to 12
+}
+
+void TestSaveFile::saveBmpWritesWhatItEncodes()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A converted picture's preview colours go to the file as they are shown.
+    QImage shown(5, 3, QImage::Format_RGB32);
+    shown.fill(qRgb(159, 159, 191));
+    shown.setPixel(4, 2, qRgb(63, 63, 127));
+    const QString path = dir.filePath(QStringLiteral("typed without extension"));
+    QVERIFY(writeAll(path, QByteArray(100000, 'x')));
+
+    QCOMPARE(saveBmp(path, shown), QString());
+    QCOMPARE(readAll(path), encodeBmp24(shown));
+    QImage decoded(path, "BMP");
+    QCOMPARE(decoded.convertToFormat(QImage::Format_RGB32), shown);
+}
+
+QTEST_GUILESS_MAIN(TestSaveFile)
+#include "tst_savefile.moc"

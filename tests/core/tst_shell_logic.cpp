@@ -1,0 +1,177 @@
+#include "app/dialogfilter.h"
+#include "app/splashlogic.h"
+#include "app/windowsize.h"
+#include "batch/selection.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace lumivert;
+
+Q_DECLARE_METATYPE(lumivert::SplashAction)
+
+class TestShellLogic : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splashTick_data();
+    void splashTick();
+    void versionText();
+    void mainWindowSize_data();
+    void mainWindowSize();
+    void nameFilters_data();
+    void nameFilters();
+    void globMatching_data();
+    void globMatching();
+    void joinSelection_data();
+    void joinSelection();
+};
+
+void TestShellLogic::splashTick_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<SplashAction>("action");
+
+    QTest::newRow("16-bit, wide") << 16 << 1280 << 1 << SplashAction::ColourWarning;
+    QTest::newRow("16-bit and narrow: colour first") << 16 << 640 << 1 << SplashAction::ColourWarning;
+    QTest::newRow("8-bit at the fourth tick") << 8 << 1024 << 4 << SplashAction::ColourWarning;
+    QTest::newRow("24-bit, 799 wide") << 24 << 799 << 1 << SplashAction::WidthWarning;
+    QTest::newRow("narrow at the fourth tick") << 32 << 640 << 4 << SplashAction::WidthWarning;
+    QTest::newRow("first tick") << 24 << 800 << 1 << SplashAction::None;
+    QTest::newRow("second tick") << 24 << 800 << 2 << SplashAction::None;
+    QTest::newRow("third tick") << 32 << 1280 << 3 << SplashAction::None;
+    QTest::newRow("fourth tick shows the main window") << 24 << 800 << 4 << SplashAction::ShowMain;
+    QTest::newRow("32-bit, 1280 wide, fourth tick") << 32 << 1280 << 4 << SplashAction::ShowMain;
+}
+
+void TestShellLogic::splashTick()
+{
+    QFETCH(int, depth);
+    QFETCH(int, width);
+    QFETCH(int, ticks);
+    QTEST(lumivert::splashTick(depth, width, qint16(ticks)), "action");
+}
+
+void TestShellLogic::versionText()
+{
+    // Half-width katakana, as the splash screen and About box show it.
+    QCOMPARE(lumivert::versionText(),
+             QString::fromUtf16(u"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D 5.1.0"));
+}
+
+void TestShellLogic::mainWindowSize_data()
+{
+    QTest::addColumn<int>("horzRes");
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("window");
+
+    QTest::newRow("800 wide covers the screen") << 800 << QSize(800, 600) << QSize(800, 600);
+    QTest::newRow("800 wide, short screen") << 800 << QSize(800, 480) << QSize(800, 480);
+    QTest::newRow("1024 wide") << 1024 << QSize(1024, 768) << QSize(800, 600);
+    QTest::newRow("1280 wide") << 1280 << QSize(1280, 1024) << QSize(800, 600);
+    QTest::newRow("never measured") << 0 << QSize(1920, 1080) << QSize(800, 600);
+    QTest::newRow("never measured, 800 screen") << 0 << QSize(800, 600) << QSize(800, 600);
+}
+
+void TestShellLogic::mainWindowSize()
+{
+    QFETCH(int, horzRes);
+    QFETCH(QSize, screen);
+    QTEST(lumivert::mainWindowSize(horzRes, screen), "window");
+}
+
+void TestShellLogic::nameFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("nameFilters");
+
+    QTest::newRow("pictures") << QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG")
+                              << QStringList{QStringLiteral("Picture(*.BMP) (*.[bB][mM][pP])"),
+                                             QStringLiteral("Picture(*.JPG) (*.[jJ][pP][gG])")};
+    QTest::newRow("BIN") << QStringLiteral("Binary(*.BIN)|*.BIN")
+                         << QStringList{QStringLiteral("Binary(*.BIN) (*.[bB][iI][nN])")};
+    QTest::newRow("BMP export") << QStringLiteral("*.BMP|*.BMP")
+                                << QStringList{QStringLiteral("*.BMP (*.[bB][mM][pP])")};
+    QTest::newRow("several patterns")
+        << QStringLiteral("Pictures|*.BMP;*.JPG")
+        << QStringList{QStringLiteral("Pictures (*.[bB][mM][pP] *.[jJ][pP][gG])")};
+    QTest::newRow("label without pattern") << QStringLiteral("Binary(*.BIN)|*.BIN|Orphan")
+                                           << QStringList{QStringLiteral("Binary(*.BIN) (*.[bB][iI][nN])")};
+    QTest::newRow("empty") << QString() << QStringList();
+}
+
+void TestShellLogic::nameFilters()
+{
+    QFETCH(QString, filter);
+    QTEST(nameFiltersFromPairs(filter), "nameFilters");
+}
+
+void TestShellLogic::globMatching_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+
+    QTest::newRow("same case") << QStringLiteral("*.BMP") << QStringLiteral("a.BMP") << true;
+    QTest::newRow("lower case") << QStringLiteral("*.BMP") << QStringLiteral("a.bmp") << true;
+    QTest::newRow("mixed case") << QStringLiteral("*.JPG") << QStringLiteral("Photo.JpG") << true;
+    QTest::newRow("other extension") << QStringLiteral("*.BMP") << QStringLiteral("a.jpg") << false;
+    QTest::newRow("longer extension") << QStringLiteral("*.BMP") << QStringLiteral("a.bmpx") << false;
+    QTest::newRow("digits and dots kept") << QStringLiteral("*.7z") << QStringLiteral("x.7Z") << true;
+}
+
+void TestShellLogic::globMatching()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+
+    const QRegularExpression re(
+        QRegularExpression::wildcardToRegularExpression(caseInsensitiveGlob(pattern)));
+    QVERIFY(re.isValid());
+    QCOMPARE(re.match(name).hasMatch(), matches);
+}
+
+void TestShellLogic::joinSelection_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("joined");
+
+    const QString nul(QChar(u'\0'));
+    QTest::newRow("one file") << QStringLiteral("/pics") << QStringList{QStringLiteral("a.jpg")}
+                              << QStringLiteral("/pics/a.jpg");
+    QTest::newRow("one file in the root")
+        << QStringLiteral("/") << QStringList{QStringLiteral("a.jpg")} << QStringLiteral("/a.jpg");
+    QTest::newRow("two files") << QStringLiteral("/pics")
+                               << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b,c.bmp")}
+                               << QStringLiteral("/pics") + nul + QStringLiteral("a.jpg") + nul +
+                                      QStringLiteral("b,c.bmp");
+    QTest::newRow("root folder") << QStringLiteral("/")
+                                 << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}
+                                 << QStringLiteral("/") + nul + QStringLiteral("a.jpg") + nul +
+                                        QStringLiteral("b.jpg");
+}
+
+void TestShellLogic::joinSelection()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, names);
+    QFETCH(QString, joined);
+
+    const QString result = lumivert::joinSelection(folder, names);
+    QCOMPARE(result, joined);
+    QVERIFY(!result.endsWith(QChar(u'\0')));
+
+    // The batch run takes back exactly the files that were chosen, with one separator each.
+    QStringList expected;
+    for (const QString &name : names)
+        expected << (folder.endsWith(u'/') ? folder : folder + u'/') + name;
+    QCOMPARE(parseSelection(result, QChar(u'/')), expected);
+}
+
+QTEST_GUILESS_MAIN(TestShellLogic)
+#include "tst_shell_logic.moc"
