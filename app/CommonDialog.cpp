@@ -28,7 +28,8 @@ bool CommonDialog::show(bool save)
     if (save)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
-        dialog.setFileMode((Flags & AllowMultiSelect) ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        dialog.setFileMode((Flags & AllowMultiSelect) ? QFileDialog::ExistingFiles
+                                                      : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Flags & OverwritePrompt));
     dialog.setNameFilters(lumivert::nameFiltersFromPairs(Filter));
 

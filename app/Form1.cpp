@@ -18,12 +18,13 @@
 
 Form1::Form1(QWidget *parent) : QMainWindow(parent)
 {
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("256色Lumivert"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
 
-    for (const char *key : {"imgopen", "imgconv", "imgbin2", "imgbmp2", "imgauto", "imgopenbin", "imgbin", "imgbmp"}) {
+    for (const char *key :
+         {"imgopen", "imgconv", "imgbin2", "imgbmp2", "imgauto", "imgopenbin", "imgbin", "imgbmp"}) {
         const QString name = QString::fromLatin1(key);
         ImageList1.append({name, QIcon(QStringLiteral(":/icons/%1.png").arg(name))});
     }
@@ -138,9 +139,14 @@ void Form1::buildToolbar()
         const char *image;
     };
     const Button buttons[] = {
-        {"bmpopen", "画像を開く", "imgopen"}, {"binopen", "BINファイルを開く", "imgopenbin"}, {nullptr, nullptr, nullptr},
-        {"conv", "変換", "imgconv"},          {nullptr, nullptr, nullptr},                    {"binsave", "BINファイル保存", "imgbin"},
-        {"bmpsave", "BMPファイル保存", "imgbmp"}, {"auto", "自動処理", "imgauto"},
+        {"bmpopen", "画像を開く", "imgopen"},
+        {"binopen", "BINファイルを開く", "imgopenbin"},
+        {nullptr, nullptr, nullptr},
+        {"conv", "変換", "imgconv"},
+        {nullptr, nullptr, nullptr},
+        {"binsave", "BINファイル保存", "imgbin"},
+        {"bmpsave", "BMPファイル保存", "imgbmp"},
+        {"auto", "自動処理", "imgauto"},
     };
     for (const Button &b : buttons) {
         if (!b.key) {
@@ -187,8 +193,7 @@ void Form1::Toolbar1_ButtonClick(const QString &key)
         BINOPEN();
     } else if (key == QLatin1String("conv")) {
         // Unlike the menu item, the label is not repainted before the conversion starts.
-        Label1->setText(Status::Converting);
-        Label1->adjustSize();
+        setStatus(Status::Converting);
         CONV();
     } else if (key == QLatin1String("binsave")) {
         BINSAVE();
@@ -226,8 +231,8 @@ void Form1::Picture1_MouseDown(int button, const QPoint &globalPos)
     else if (chosen == poppaste)
         ok = poppaste_Click();
     if (!ok) {
-        Module1::MsgResult = qint16(
-            Modal::message(this, QStringLiteral("画像ファイルではありません。"), QStringLiteral("注意"), true));
+        Module1::MsgResult = qint16(Modal::message(this, QStringLiteral("画像ファイルではありません。"),
+                                                   QStringLiteral("注意"), true));
     }
 }
 
@@ -237,7 +242,11 @@ void Form1::setStatus(const QString &text)
     Label1->adjustSize();
 }
 
-void Form1::setSizeLabel(QLabel *label, const QString &text)
+// The progress bar of a long operation: shown, from 0 to `maximum`, at its minimum.
+void Form1::startProgress(int maximum)
 {
-    label->setText(text);
+    ProgressBar1->setMinimum(0);
+    ProgressBar1->setMaximum(maximum);
+    ProgressBar1->setVisible(true);
+    ProgressBar1->setValue(ProgressBar1->minimum());
 }

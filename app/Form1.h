@@ -84,14 +84,14 @@ public:
     void RejectOversizePicture();
     void FitToPicture(bool moveProgressBar, bool floorAt80, bool repaintSizeLabels);
     void setStatus(const QString &text);
-    void setSizeLabel(QLabel *label, const QString &text);
+    void startProgress(int maximum);
 
 private:
     QIcon imageListIcon(const QString &key) const;
     void buildMenus();
     void buildToolbar();
     void paintBinFromConvBuf(); // the display steps shared by BIN open and the BIN drop
-    bool reportSaveFailure(const QString &path, const QString &reason);
+    void reportSaveFailure(const QString &path, const QString &reason);
     bool dropFile(const QString &path);
     std::optional<QByteArray> readWhole(const QString &path, qint64 length) const;
 };

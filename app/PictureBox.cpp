@@ -21,8 +21,8 @@ QColor PictureBox::background()
 
 void PictureBox::setPicture(const QImage &picture)
 {
-    m_image = picture.format() == QImage::Format_RGB32 ? picture
-                                                      : picture.convertToFormat(QImage::Format_RGB32);
+    m_image =
+        picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
     m_hasPicture = true;
     resize(m_image.width() + 2 * Border, m_image.height() + 2 * Border);
     update();

@@ -4,8 +4,6 @@
 #include <QMimeData>
 #include <QWidget>
 
-
-
 // The picture surface: a box with a 2-pixel border around a persistent image. Pixels written into
 // the image stay there and are shown at the next Refresh; the image is what is copied and exported.
 class PictureBox : public QWidget

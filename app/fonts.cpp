@@ -11,7 +11,7 @@ const QString DesignFamily = QStringLiteral("ＭＳ Ｐゴシック");
 void installFontSubstitutions()
 {
     const QStringList fallbacks = {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
-                                     QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
+                                   QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")};
     QFont::insertSubstitutions(DesignFamily, fallbacks);
 }
 

@@ -22,16 +22,18 @@ QLabel *wrappedLabel(QWidget *parent, const QString &text, const QRect &geometry
 
 QString frmAbout::descriptionText()
 {
-    return QStringLiteral("アプリケーションの説明") + QString(96, QLatin1Char(' '))
-           + QStringLiteral("　Windowsの画像データを当社製コマンド入力LCD表示器用の画像データに変換します。")
-           + QString(20, QLatin1Char(' '))
-           + QStringLiteral("Ｗｉｎｄｏｗｓのデスクットップ画面はＳＶＧＡ以上、フルカラー（２４ｂｉｔ以上）表示にてご使用ください。");
+    return QStringLiteral("アプリケーションの説明") + QString(96, QLatin1Char(' ')) +
+           QStringLiteral("　Windowsの画像データを当社製コマンド入力LCD表示器用の画像データに変換します。") +
+           QString(20, QLatin1Char(' ')) +
+           QStringLiteral("Ｗｉｎｄｏｗｓのデスクットップ画面はＳＶＧＡ以上、フルカラー（２４ｂｉｔ以上）表示"
+                          "にてご使用ください。");
 }
 
 QString frmAbout::warningText()
 {
-    return QStringLiteral("警告") + QString(114, QLatin1Char(' '))
-           + QStringLiteral("著作権で保護された画像データを無断で商用等に使用したり、配布することは法律で禁止されています。");
+    return QStringLiteral("警告") + QString(114, QLatin1Char(' ')) +
+           QStringLiteral("著作権で保護された画像データを無断で商用等に使用したり、配布することは法律で禁止さ"
+                          "れています。");
 }
 
 frmAbout::frmAbout(QWidget *parent)

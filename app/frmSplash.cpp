@@ -44,7 +44,8 @@ frmSplash::frmSplash(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::Fr
     lblCompanyProduct = autoSizedLabel(Frame1, QStringLiteral("株式会社ルミベール電子"), 64, 32,
                                        lumivert::designFont(18, true));
     Label2 = autoSizedLabel(Frame1, QStringLiteral("256色"), 32, 64, lumivert::designFont(27.75, true));
-    lblProductName = autoSizedLabel(Frame1, QStringLiteral("Lumivert"), 32, 96, lumivert::designFont(32.25, true));
+    lblProductName =
+        autoSizedLabel(Frame1, QStringLiteral("Lumivert"), 32, 96, lumivert::designFont(32.25, true));
     lblVersion = new QLabel(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), Frame1);
     lblVersion->setFont(lumivert::designFont(12, true));
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -58,10 +59,10 @@ frmSplash::frmSplash(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::Fr
     lblVersion->move(280 + 59 - lblVersion->width(), 144);
     SplashTicks = 1;
 
-    for (QWidget *w : {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(imgLogo),
-                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2),
-                       static_cast<QWidget *>(lblCompanyProduct), static_cast<QWidget *>(lblProductName),
-                       static_cast<QWidget *>(lblVersion)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(Frame1), static_cast<QWidget *>(imgLogo), static_cast<QWidget *>(Label1),
+          static_cast<QWidget *>(Label2), static_cast<QWidget *>(lblCompanyProduct),
+          static_cast<QWidget *>(lblProductName), static_cast<QWidget *>(lblVersion)})
         w->installEventFilter(this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -74,8 +75,8 @@ frmSplash::frmSplash(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::Fr
 
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         SHOWMAIN();
         return true;
     }

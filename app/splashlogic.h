@@ -19,8 +19,10 @@ SplashAction splashTick(int depth, int width, qint16 ticks);
 // "ﾊﾞｰｼﾞｮﾝ 5.1.0", as the splash screen and the About box show it.
 QString versionText();
 
-inline const QString ColourWarningText = QStringLiteral("カラーパレットをフルカラー（２４ビット以上）に設定して下さい。");
-inline const QString WidthWarningText = QStringLiteral("画面領域をＳＶＧＡ（８００×６００）以上に設定して下さい。");
+inline const QString ColourWarningText =
+    QStringLiteral("カラーパレットをフルカラー（２４ビット以上）に設定して下さい。");
+inline const QString WidthWarningText =
+    QStringLiteral("画面領域をＳＶＧＡ（８００×６００）以上に設定して下さい。");
 inline const QString WarningTitle = QStringLiteral("警告");
 
 } // namespace lumivert

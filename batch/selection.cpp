@@ -28,7 +28,9 @@ QString batchOutputProblem(const QString &picturePath, const QString &outputPath
 {
     if (outputPath == picturePath)
         return QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。");
-    const auto folderOf = [separator](const QString &path) { return path.left(path.lastIndexOf(separator) + 1); };
+    const auto folderOf = [separator](const QString &path) {
+        return path.left(path.lastIndexOf(separator) + 1);
+    };
     if (folderOf(outputPath) != folderOf(picturePath))
         return QStringLiteral("BINファイルの名前が画像ファイルのフォルダーの外を指します。");
     return {};

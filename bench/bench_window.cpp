@@ -14,8 +14,7 @@
 
 namespace {
 
-template <typename Prepare, typename Run>
-double bestMs(int repetitions, Prepare prepare, Run run)
+template <typename Prepare, typename Run> double bestMs(int repetitions, Prepare prepare, Run run)
 {
     std::vector<double> times;
     QElapsedTimer clock;
@@ -53,8 +52,10 @@ int main(int argc, char *argv[])
     file.close();
 
     const int repetitions = 200;
-    const double conv = bestMs(repetitions, [&] { form.Picture1->setPicture(picture); }, [&] { form.mnucnv_Click(); });
-    const double open = bestMs(repetitions, [&] { script.answerFile(bin); }, [&] { form.BINOPEN(); });
+    const double conv = bestMs(
+        repetitions, [&] { form.Picture1->setPicture(picture); }, [&] { form.mnucnv_Click(); });
+    const double open = bestMs(
+        repetitions, [&] { script.answerFile(bin); }, [&] { form.BINOPEN(); });
 
     std::printf("%-44s %10s %8s\n", "window command (640 x 480, median)", "ms", "goal");
     std::printf("%-44s %10.3f %8s\n", "CONV with preview and progress", conv, "<= 10");

@@ -15,10 +15,7 @@ void Form1::CONV()
 
     const int w = Picture1->ScaleWidth();
     const int h = Picture1->ScaleHeight();
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(h);
-    ProgressBar1->setVisible(true);
-    ProgressBar1->setValue(ProgressBar1->minimum());
+    startProgress(h);
 
     Module1::ImgWidth = w;
     Module1::ImgHeight = h;

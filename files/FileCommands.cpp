@@ -35,7 +35,8 @@ void Form1::RejectOversizePicture()
     Picture1->setOuterSize(lumivert::EmptyBoxOuterWidth, lumivert::EmptyBoxOuterHeight);
     Label2->setText(QString());
     Label3->setText(QString());
-    Module1::MsgResult = qint16(Modal::message(this, QStringLiteral("画像サイズオーバーです。"), QStringLiteral("警告")));
+    Module1::MsgResult =
+        qint16(Modal::message(this, QStringLiteral("画像サイズオーバーです。"), QStringLiteral("警告")));
 }
 
 void Form1::FitToPicture(bool moveProgressBar, bool floorAt80, bool repaintSizeLabels)
@@ -57,12 +58,11 @@ void Form1::FitToPicture(bool moveProgressBar, bool floorAt80, bool repaintSizeL
         Label3->repaint();
 }
 
-bool Form1::reportSaveFailure(const QString &path, const QString &reason)
+void Form1::reportSaveFailure(const QString &path, const QString &reason)
 {
     setStatus(QStringLiteral(" "));
     Modal::message(this, QStringLiteral("ファイルを保存できませんでした。\n%1\n理由: %2").arg(path, reason),
                    QStringLiteral("警告"));
-    return false;
 }
 
 void Form1::BMPOPEN()
@@ -104,13 +104,11 @@ void Form1::paintBinFromConvBuf()
     FitToPicture(true, false, true);
     const int w = Picture1->ScaleWidth();
     const int h = Picture1->ScaleHeight();
-    ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(h);
-    ProgressBar1->setVisible(true);
-    ProgressBar1->setValue(ProgressBar1->minimum());
+    startProgress(h);
 
     if (geometry)
-        lumivert::paintBin(*ConvBuf, Picture1->persistentImage(), w, h, [this](int y) { ProgressBar1->setValue(y); });
+        lumivert::paintBin(*ConvBuf, Picture1->persistentImage(), w, h,
+                           [this](int y) { ProgressBar1->setValue(y); });
 
     Picture1->Refresh();
     ProgressBar1->setVisible(false);
@@ -170,8 +168,9 @@ void Form1::BINSAVE()
     CommonDialog1.Filter = Filters::Binary;
     if (!ConvBuf) {
         // Nothing has been converted or read yet: there is nothing that could be saved.
-        Modal::message(this, QStringLiteral("保存するデータがありません。画像を変換するか、BINファイルを開いて下さい。"),
-                       QStringLiteral("注意"));
+        Modal::message(
+            this, QStringLiteral("保存するデータがありません。画像を変換するか、BINファイルを開いて下さい。"),
+            QStringLiteral("注意"));
         return;
     }
     if (!CommonDialog1.ShowSave())

@@ -79,7 +79,8 @@ QString rleProblem(const QByteArray &file, qsizetype offset, int width, int heig
     }
 }
 
-QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits, quint32 colours)
+QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
+                     quint32 colours)
 {
     if (colours >= (1u << bits))
         return {};
@@ -169,8 +170,8 @@ QString bmpProblem(const QByteArray &file)
             const quint32 red = u32(file, masksAt);
             const quint32 green = u32(file, masksAt + 4);
             const quint32 blue = u32(file, masksAt + 8);
-            if (!maskSound(red) || !maskSound(green) || !maskSound(blue) || (red & green) || (red & blue)
-                || (green & blue))
+            if (!maskSound(red) || !maskSound(green) || !maskSound(blue) || (red & green) || (red & blue) ||
+                (green & blue))
                 return QStringLiteral("invalid colour masks");
         }
         if (bits <= 8 && compression == BiRgb)

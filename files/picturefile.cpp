@@ -91,8 +91,8 @@ PictureLoad loadPicture(QIODevice *device)
     if (const auto bmp = bmpHeaderSize(device); bmp && !withinSizeLimit(bmp->width(), bmp->height()))
         return tooLarge(*bmp);
 
-    // A bitmap is checked for structural faults before it is decoded; a bitmap within the size limit is small,
-    // so one far longer than its picture could need is a fault as well.
+    // A bitmap is checked for structural faults before it is decoded; a bitmap within the size limit is
+    // small, so one far longer than its picture could need is a fault as well.
     if (device->peek(2) == QByteArrayLiteral("BM")) {
         constexpr qint64 MaxBitmapFile = 16 * 1024 * 1024;
         if (!device->isSequential() && device->size() > MaxBitmapFile)

@@ -44,7 +44,8 @@ lumivert::PictureLoad clipboardPicture(const QMimeData *data)
             }
         }
     }
-    for (const QString &format : {QStringLiteral("image/png"), QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp")}) {
+    for (const QString &format :
+         {QStringLiteral("image/png"), QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp")}) {
         if (!data->hasFormat(format))
             continue;
         lumivert::PictureLoad load = lumivert::loadPicture(data->data(format));

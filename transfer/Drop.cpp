@@ -22,8 +22,9 @@ void Form1::Picture1_OLEDragDrop(const QMimeData *dropped)
             ok = dropFile(QDir::toNativeSeparators(urls.first().toLocalFile()));
     }
     if (!ok) {
-        Module1::MsgResult = qint16(Modal::message(
-            this, QStringLiteral("画像ファイル又はBINファイルではありません。"), QStringLiteral("注意"), true));
+        Module1::MsgResult =
+            qint16(Modal::message(this, QStringLiteral("画像ファイル又はBINファイルではありません。"),
+                                  QStringLiteral("注意"), true));
         Picture1->removePicture();
         Picture1->Refresh();
     }

@@ -21,7 +21,8 @@ int main(int argc, char *argv[])
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {
-        const QString error = bmp ? lumivert::saveBmp(path, pictures[i % 2]) : lumivert::saveBytes(path, contents[i % 2]);
+        const QString error =
+            bmp ? lumivert::saveBmp(path, pictures[i % 2]) : lumivert::saveBytes(path, contents[i % 2]);
         if (!error.isEmpty())
             return 1;
     }

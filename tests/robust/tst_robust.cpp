@@ -48,8 +48,8 @@ QByteArray largePng(int width, int height)
     header[9] = 0; // grey
     const QByteArray rows(qsizetype(height) * (1 + (width + 7) / 8), '\0');
     const QByteArray zlib = qCompress(rows, 9).mid(4);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
-           + pngChunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib) +
+           pngChunk("IEND", {});
 }
 
 // Only the headers of a 24-bit bitmap that claims to be width x height.
@@ -115,7 +115,8 @@ private Q_SLOTS:
             QCOMPARE(victim.exitStatus(), QProcess::CrashExit);
 
             const QByteArray now = readAll(path);
-            QVERIFY2(allowed.contains(now), qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
+            QVERIFY2(allowed.contains(now),
+                     qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
             replaced += now != old;
         }
         QVERIFY2(replaced > 0, "the saves never got as far as replacing the file");

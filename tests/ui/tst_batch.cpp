@@ -16,7 +16,8 @@ QByteArray reduced(const QImage &picture)
     QByteArray bytes(qsizetype(picture.width()) * picture.height(), Qt::Uninitialized);
     for (int y = 0; y < picture.height(); ++y)
         lumivert::reduceRow(reinterpret_cast<const QRgb *>(picture.constScanLine(y)),
-                            reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * picture.width(), picture.width());
+                            reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * picture.width(),
+                            picture.width());
     return bytes;
 }
 
@@ -59,7 +60,8 @@ private Q_SLOTS:
         Fixture f;
         const QString dir = f.path(QStringLiteral("写真 フォルダ, 2"));
         QDir().mkpath(dir);
-        const QStringList names{QStringLiteral("a,b.jpg"), QStringLiteral("絵 1.BMP"), QStringLiteral("c.jpeg")};
+        const QStringList names{QStringLiteral("a,b.jpg"), QStringLiteral("絵 1.BMP"),
+                                QStringLiteral("c.jpeg")};
         QList<QImage> pictures;
         for (int i = 0; i < names.size(); ++i) {
             pictures << patternImage(20 + i, 10 + i);
@@ -99,9 +101,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("second");   // the second picture's name
         QTest::addColumn<QString>("mentions"); // the path the message must name
-        QTest::newRow("unreadable picture") << "broken.bmp" << "broken.bmp";
-        QTest::newRow("output would replace the picture") << "x.BIN" << "x.BIN";
-        QTest::newRow("output cannot be written") << "blocked.jpg" << "blocked.BIN";
+        QTest::newRow("unreadable picture") << "broken.bmp"
+                                            << "broken.bmp";
+        QTest::newRow("output would replace the picture") << "x.BIN"
+                                                          << "x.BIN";
+        QTest::newRow("output cannot be written") << "blocked.jpg"
+                                                  << "blocked.BIN";
     }
     void stopsAndSaysWhy()
     {
@@ -124,7 +129,8 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.path(second)), secondBefore);
         QCOMPARE(f.script.messages.size(), 1);
         QCOMPARE(f.script.messages.first().title, QStringLiteral("警告"));
-        QVERIFY2(f.script.messages.first().text.contains(f.path(mentions)), qPrintable(f.script.messages.first().text));
+        QVERIFY2(f.script.messages.first().text.contains(f.path(mentions)),
+                 qPrintable(f.script.messages.first().text));
         QVERIFY(f.script.messages.first().text.contains(QStringLiteral("処理を中断します。")));
     }
 

@@ -98,10 +98,12 @@ private Q_SLOTS:
         QCOMPARE(f.form->ConvBuf->size(), 123 * 77);
         QCOMPARE(Module1::ImgWidth, 123);
         QCOMPARE(Module1::ImgHeight, 77);
-        for (const QPoint p : {QPoint(0, 0), QPoint(122, 0), QPoint(0, 76), QPoint(57, 33), QPoint(122, 76)}) {
+        for (const QPoint p :
+             {QPoint(0, 0), QPoint(122, 0), QPoint(0, 76), QPoint(57, 33), QPoint(122, 76)}) {
             const int index = p.y() * 123 + p.x();
             QCOMPARE(quint8(f.form->ConvBuf->at(index)), lumivert::reducePixel(picture.pixel(p)));
-            QCOMPARE(f.form->Picture1->Point(p.x(), p.y()), lumivert::expandByte(quint8(f.form->ConvBuf->at(index))));
+            QCOMPARE(f.form->Picture1->Point(p.x(), p.y()),
+                     lumivert::expandByte(quint8(f.form->ConvBuf->at(index))));
         }
         QCOMPARE(f.form->ProgressBar1->maximum(), 77);
         QCOMPARE(values.last(), 76);
@@ -205,9 +207,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("proposed");
-        QTest::newRow("JPG") << "pic.JPG" << "pic";
-        QTest::newRow("jpeg") << "pic.jpeg" << "pic.";
-        QTest::newRow("bmp") << "写真 1, 2.bmp" << "写真 1, 2";
+        QTest::newRow("JPG") << "pic.JPG"
+                             << "pic";
+        QTest::newRow("jpeg") << "pic.jpeg"
+                              << "pic.";
+        QTest::newRow("bmp") << "写真 1, 2.bmp"
+                             << "写真 1, 2";
     }
     void openNames()
     {
@@ -439,7 +444,8 @@ private Q_SLOTS:
         }
         QCOMPARE(readFile(old), QByteArray(1000, 'o'));
         QCOMPARE(f.script.messages.size(), 2);
-        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // p.bmp, old: no leftovers
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 2); // p.bmp, old: no leftovers
 
         // A full device.
         f.script.answerFile(QStringLiteral("/dev/full"));

@@ -19,12 +19,14 @@ QList<QPair<QString, QString>> corpusFiles()
     if (manifest.open(QIODevice::ReadOnly)) {
         manifest.readLine();
         while (!manifest.atEnd()) {
-            const QStringList cols = QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
+            const QStringList cols =
+                QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
             if (cols.size() >= 3)
                 files.append({cols[0], cols[2]});
         }
     }
-    const QHash<QString, QString> folderClass{{"g", "loads"}, {"q", "either"}, {"b", "refused"}, {"x", "unreadable"}};
+    const QHash<QString, QString> folderClass{
+        {"g", "loads"}, {"q", "either"}, {"b", "refused"}, {"x", "unreadable"}};
     QDirIterator it(Corpus + QStringLiteral("/bmpsuite"), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -105,7 +107,8 @@ private Q_SLOTS:
             else if (f.messageTexts() == QStringList{oversize})
                 outcome = Outcome::TooLarge;
             else
-                QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像ファイル又はBINファイルではありません。")});
+                QCOMPARE(f.messageTexts(),
+                         QStringList{QStringLiteral("画像ファイル又はBINファイルではありません。")});
         } else {
             f.script.answerFile(path);
             f.form->AUTOPROC();
@@ -113,8 +116,10 @@ private Q_SLOTS:
             const QString bin = path.chopped(3) + QStringLiteral("BIN");
             if (f.messageTexts() == QStringList{QStringLiteral("自動処理が終了しました。")}) {
                 outcome = Outcome::Loaded;
-                QCOMPARE(QFileInfo(bin).size(), qint64(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
-            } else if (f.messageTexts() == QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")}) {
+                QCOMPARE(QFileInfo(bin).size(),
+                         qint64(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+            } else if (f.messageTexts() ==
+                       QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")}) {
                 outcome = Outcome::TooLarge;
             } else {
                 QVERIFY(f.script.messages.first().text.contains(path));
@@ -124,9 +129,11 @@ private Q_SLOTS:
         if (outcome == Outcome::Loaded) {
             QVERIFY(f.form->Picture1->ScaleWidth() <= 640 && f.form->Picture1->ScaleHeight() <= 480);
             f.form->mnucnv_Click();
-            QCOMPARE(f.form->ConvBuf->size(), qsizetype(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+            QCOMPARE(f.form->ConvBuf->size(),
+                     qsizetype(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
         }
-        QVERIFY2(allowed(cls, outcome), qPrintable(QStringLiteral("class %1, outcome %2").arg(cls).arg(int(outcome))));
+        QVERIFY2(allowed(cls, outcome),
+                 qPrintable(QStringLiteral("class %1, outcome %2").arg(cls).arg(int(outcome))));
     }
 };
 

@@ -36,7 +36,8 @@ private Q_SLOTS:
         ModalScript script;
         Form1 form;
         form.Form_Load();
-        const QSize expected = coversScreen ? QApplication::primaryScreen()->geometry().size() : QSize(800, 600);
+        const QSize expected =
+            coversScreen ? QApplication::primaryScreen()->geometry().size() : QSize(800, 600);
         QCOMPARE(form.size(), expected);
         QCOMPARE(form.minimumSize(), form.maximumSize()); // the user cannot resize it
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -75,17 +76,19 @@ private Q_SLOTS:
         const auto items = [](QMenu *menu) {
             QStringList list;
             for (QAction *a : menu->actions())
-                list << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char('=') + a->text());
+                list << (a->isSeparator() ? QStringLiteral("-")
+                                          : a->objectName() + QLatin1Char('=') + a->text());
             return list;
         };
         QCOMPARE(items(f.form->mnufile),
-                 (QStringList{"mnuopn=画像を開く(&O)", "mnubinopn=BINファイルを開く(&B)", "mnubat=自動処理(&B)",
-                              "mnuasav=名前を付けてＢＩＮファイルを保存(&A)", "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-",
-                              "mnuend=終了(&X)"}));
+                 (QStringList{"mnuopn=画像を開く(&O)", "mnubinopn=BINファイルを開く(&B)",
+                              "mnubat=自動処理(&B)", "mnuasav=名前を付けてＢＩＮファイルを保存(&A)",
+                              "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-", "mnuend=終了(&X)"}));
         QCOMPARE(items(f.form->mnugo), (QStringList{"mnucnv=変換(&C)"}));
         QCOMPARE(items(f.form->mnuhlp), (QStringList{"mnuver=バージョン情報(&A)"}));
         QCOMPARE(f.form->popclipboard->title(), QStringLiteral("クリップボード"));
-        QCOMPARE(items(f.form->popclipboard), (QStringList{"popcopy=コピー", "poppaste=ペースト", "popcansel=キャンセル"}));
+        QCOMPARE(items(f.form->popclipboard),
+                 (QStringList{"popcopy=コピー", "poppaste=ペースト", "popcansel=キャンセル"}));
         for (QMenu *menu : {f.form->mnufile, f.form->mnugo, f.form->mnuhlp, f.form->popclipboard}) {
             for (QAction *a : menu->actions()) {
                 QVERIFY(a->shortcut().isEmpty());
@@ -100,15 +103,18 @@ private Q_SLOTS:
         Fixture f;
         QStringList buttons;
         for (QAction *a : f.form->Toolbar1->actions())
-            buttons << (a->isSeparator() ? QStringLiteral("-") : a->data().toString() + QLatin1Char('=') + a->toolTip());
-        QCOMPARE(buttons, (QStringList{"bmpopen=画像を開く", "binopen=BINファイルを開く", "-", "conv=変換", "-",
-                                       "binsave=BINファイル保存", "bmpsave=BMPファイル保存", "auto=自動処理"}));
+            buttons << (a->isSeparator() ? QStringLiteral("-")
+                                         : a->data().toString() + QLatin1Char('=') + a->toolTip());
+        QCOMPARE(buttons,
+                 (QStringList{"bmpopen=画像を開く", "binopen=BINファイルを開く", "-", "conv=変換", "-",
+                              "binsave=BINファイル保存", "bmpsave=BMPファイル保存", "auto=自動処理"}));
         QStringList keys;
         for (const auto &entry : f.form->ImageList1) {
             keys << entry.first;
             QVERIFY2(!entry.second.availableSizes().isEmpty(), qPrintable(entry.first));
         }
-        QCOMPARE(keys, (QStringList{"imgopen", "imgconv", "imgbin2", "imgbmp2", "imgauto", "imgopenbin", "imgbin", "imgbmp"}));
+        QCOMPARE(keys, (QStringList{"imgopen", "imgconv", "imgbin2", "imgbmp2", "imgauto", "imgopenbin",
+                                    "imgbin", "imgbmp"}));
         for (QAction *a : f.form->Toolbar1->actions()) {
             if (!a->isSeparator()) {
                 QVERIFY(a->text().isEmpty());
@@ -247,8 +253,10 @@ private Q_SLOTS:
         QCOMPARE(first->windowTitle(), QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
         QCOMPARE(first->lblVersion->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
         QCOMPARE(first->lblTitle->text(), QStringLiteral("256色Lumivert"));
-        QVERIFY(first->lblDescription->text().startsWith(QStringLiteral("アプリケーションの説明") + QString(96, ' ') + QChar(0x3000)));
-        QVERIFY(first->Label1->text().startsWith(QStringLiteral("警告") + QString(114, ' ') + QStringLiteral("著作権")));
+        QVERIFY(first->lblDescription->text().startsWith(QStringLiteral("アプリケーションの説明") +
+                                                         QString(96, ' ') + QChar(0x3000)));
+        QVERIFY(first->Label1->text().startsWith(QStringLiteral("警告") + QString(114, ' ') +
+                                                 QStringLiteral("著作権")));
         QVERIFY(first->cmdOK->isDefault());
 
         // The main window goes on working while it is open.

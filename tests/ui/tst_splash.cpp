@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 #include "app/display.h"
-#include "app/globals.h"
 #include "app/frmSplash.h"
+#include "app/globals.h"
 #include "app/modal.h"
 #include "app/splashlogic.h"
 

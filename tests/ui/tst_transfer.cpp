@@ -45,7 +45,10 @@ class TestTransfer : public QObject
     Q_OBJECT
 
 private:
-    static void drop(Fixture &f, const QStringList &paths) { f.form->Picture1_OLEDragDrop(filesData(paths).get()); }
+    static void drop(Fixture &f, const QStringList &paths)
+    {
+        f.form->Picture1_OLEDragDrop(filesData(paths).get());
+    }
     static void paste(Fixture &f)
     {
         f.script.popupChoices.push_back(QStringLiteral("poppaste"));
@@ -111,7 +114,8 @@ private Q_SLOTS:
         Fixture f;
         f.form->ConvBuf = QByteArray("previous");
         f.form->BatchMode = 1;
-        const QString path = writePicture(f.path("写真.jpg"), patternImage(size.width(), size.height()), "JPG");
+        const QString path =
+            writePicture(f.path("写真.jpg"), patternImage(size.width(), size.height()), "JPG");
         drop(f, {path});
 
         QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
@@ -227,7 +231,8 @@ private Q_SLOTS:
         const int progressTop = f.form->ProgressBar1->y();
         const QImage picture = patternImage(size.width(), size.height());
         auto *data = new QMimeData;
-        data->setData(QStringLiteral("image/") + QString::fromLatin1(format), encoded(picture, format.toUpper()));
+        data->setData(QStringLiteral("image/") + QString::fromLatin1(format),
+                      encoded(picture, format.toUpper()));
         QGuiApplication::clipboard()->setMimeData(data);
         paste(f);
 
