@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 RUN_PACKAGES := cmake g++ make qt6-base-dev fonts-ipafont-gothic
-TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps
+TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -47,6 +47,19 @@ bench: build
 	./$(BUILD)/bench/bench_convert
 	./$(BUILD)/bench/bench_window
 
+# The Debian package of both programs, in $(BUILD).
+.PHONY: package
+package: build
+	$(call apt_install,dpkg-dev file)
+	cd $(BUILD) && cpack -G DEB
+
+# lumivert-cli against a TurboJPEG decode-only floor and a Pillow + NumPy peer on 200 photographs.
+BENCH_CLI_PACKAGES := libturbojpeg0-dev python3-pil python3-numpy time
+.PHONY: bench-cli
+bench-cli: build
+	$(call apt_install,$(BENCH_CLI_PACKAGES))
+	bash bench/cli_bench.sh $(BUILD)
+
 # The whole suite again with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 ASAN_BUILD ?= build-asan
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
@@ -58,7 +71,7 @@ test-asan: test-deps
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
-	  ctest --output-on-failure -j$(JOBS)
+	  ctest --output-on-failure -j$(JOBS) -LE package
 
 # The libFuzzer harnesses of fuzz/, built with clang in their own tree, 60 s each from their seeds.
 FUZZ_PACKAGES := cmake make clang libclang-rt-14-dev qt6-base-dev

@@ -1,0 +1,305 @@
+#include "cli/arguments.h"
+
+#include "app/version.h"
+
+#include <QColor>
+
+#include <array>
+
+namespace lumivert::cli {
+
+namespace {
+
+enum CommandBit { ConvertBit = 1, ShowBit = 2, InfoBit = 4 };
+
+struct OptionSpec
+{
+    const char *longName;
+    char shortName; // 0 when there is none
+    bool takesValue;
+    int commands;
+};
+
+constexpr std::array<OptionSpec, 12> options{{
+    {"output", 'o', true, ConvertBit | ShowBit},
+    {"out-dir", 0, true, ConvertBit},
+    {"recursive", 'r', false, ConvertBit},
+    {"jobs", 'j', true, ConvertBit},
+    {"dither", 0, true, ConvertBit},
+    {"fit", 0, true, ConvertBit},
+    {"background", 0, true, ConvertBit},
+    {"size", 0, true, ShowBit},
+    {"keep-going", 'k', false, ConvertBit | InfoBit},
+    {"quiet", 'q', false, ConvertBit | ShowBit | InfoBit},
+    {"help", 'h', false, ConvertBit | ShowBit | InfoBit},
+    {"version", 0, false, ConvertBit | ShowBit | InfoBit},
+}};
+
+const OptionSpec *findLong(QStringView name)
+{
+    for (const auto &o : options) {
+        if (name == QLatin1String(o.longName))
+            return &o;
+    }
+    return nullptr;
+}
+
+const OptionSpec *findShort(QChar c)
+{
+    for (const auto &o : options) {
+        if (o.shortName && c == QLatin1Char(o.shortName))
+            return &o;
+    }
+    return nullptr;
+}
+
+int commandBit(Command c)
+{
+    switch (c) {
+    case Command::Convert:
+        return ConvertBit;
+    case Command::Show:
+        return ShowBit;
+    case Command::Info:
+        return InfoBit;
+    default:
+        return 0;
+    }
+}
+
+ParsedArguments failure(const QString &reason)
+{
+    return {std::nullopt, reason};
+}
+
+// Stores one option's value; returns the reason when the value is not usable.
+QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
+{
+    const QLatin1String name(o.longName);
+    if (name == QLatin1String("output")) {
+        if (value.isEmpty())
+            return QStringLiteral("--output needs a file name");
+        a.output = value;
+    } else if (name == QLatin1String("out-dir")) {
+        if (value.isEmpty())
+            return QStringLiteral("--out-dir needs a folder name");
+        a.outDir = value;
+    } else if (name == QLatin1String("recursive")) {
+        a.recursive = true;
+    } else if (name == QLatin1String("jobs")) {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        if (!ok || n < 1 || n > 1024)
+            return QStringLiteral("--jobs needs a number from 1 to 1024, not '%1'").arg(value);
+        a.jobs = n;
+    } else if (name == QLatin1String("dither")) {
+        const auto d = parseDither(value);
+        if (!d)
+            return QStringLiteral("--dither must be none, floyd-steinberg or ordered, not '%1'").arg(value);
+        a.dither = *d;
+    } else if (name == QLatin1String("fit")) {
+        const auto s = parseSize(value);
+        if (!s || (*s != QSize(320, 240) && *s != QSize(640, 480)))
+            return QStringLiteral("--fit must be 320x240 or 640x480, not '%1'").arg(value);
+        a.fit = s;
+    } else if (name == QLatin1String("background")) {
+        const QColor c = QColor::fromString(value);
+        if (!c.isValid())
+            return QStringLiteral("--background must be a colour such as black, white or #336699, not '%1'")
+                .arg(value);
+        a.background = c.rgb();
+    } else if (name == QLatin1String("size")) {
+        const auto s = parseSize(value);
+        if (!s || s->width() > 65535 || s->height() > 65535)
+            return QStringLiteral("--size must be WIDTHxHEIGHT, such as 320x240, not '%1'").arg(value);
+        a.size = s;
+    } else if (name == QLatin1String("keep-going")) {
+        a.keepGoing = true;
+    } else if (name == QLatin1String("quiet")) {
+        a.quiet = true;
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<QSize> parseSize(const QString &text)
+{
+    const int x = text.indexOf(QLatin1Char('x'), 0, Qt::CaseInsensitive);
+    if (x <= 0)
+        return std::nullopt;
+    bool okW = false;
+    bool okH = false;
+    const QStringView view(text);
+    // Digits only: toInt alone would also take signs and blanks.
+    for (QChar c : view) {
+        if (!c.isDigit() && c.toLower() != QLatin1Char('x'))
+            return std::nullopt;
+    }
+    const int w = view.left(x).toInt(&okW);
+    const int h = view.mid(x + 1).toInt(&okH);
+    if (!okW || !okH || w <= 0 || h <= 0)
+        return std::nullopt;
+    return QSize(w, h);
+}
+
+std::optional<Dither> parseDither(const QString &text)
+{
+    if (text == QLatin1String("none"))
+        return Dither::None;
+    if (text == QLatin1String("floyd-steinberg"))
+        return Dither::FloydSteinberg;
+    if (text == QLatin1String("ordered"))
+        return Dither::Ordered;
+    return std::nullopt;
+}
+
+ParsedArguments parseArguments(const QStringList &args)
+{
+    Arguments a;
+    bool haveCommand = false;
+    bool optionsEnded = false;
+    QList<const OptionSpec *> seen;
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const OptionSpec *spec = nullptr;
+        std::optional<QString> value;
+        QString shown = arg;
+
+        if (!optionsEnded && arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.startsWith(QLatin1String("--"))) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
+            spec = findLong(name);
+            shown = QStringLiteral("--") + name;
+            if (!spec)
+                return failure(QStringLiteral("unknown option '%1'").arg(shown));
+            if (eq >= 0) {
+                if (!spec->takesValue)
+                    return failure(QStringLiteral("option '%1' takes no value").arg(shown));
+                value = arg.mid(eq + 1);
+            }
+        } else if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
+            spec = findShort(arg.at(1));
+            shown = arg.left(2);
+            if (!spec)
+                return failure(QStringLiteral("unknown option '%1'").arg(shown));
+            if (arg.size() > 2) {
+                if (!spec->takesValue)
+                    return failure(QStringLiteral("option '%1' takes no value").arg(shown));
+                value = arg.mid(2);
+            }
+        }
+
+        if (!spec) {
+            if (haveCommand) {
+                a.inputs.append(arg);
+                continue;
+            }
+            if (arg == QLatin1String("convert"))
+                a.command = Command::Convert;
+            else if (arg == QLatin1String("show"))
+                a.command = Command::Show;
+            else if (arg == QLatin1String("info"))
+                a.command = Command::Info;
+            else
+                return failure(QStringLiteral("unknown command '%1'").arg(arg));
+            haveCommand = true;
+            continue;
+        }
+
+        if (spec->longName == QLatin1String("help"))
+            return {Arguments{}, {}};
+        if (spec->longName == QLatin1String("version")) {
+            Arguments v;
+            v.command = Command::Version;
+            return {v, {}};
+        }
+        if (spec->takesValue && !value) {
+            if (i + 1 >= args.size())
+                return failure(QStringLiteral("option '%1' needs a value").arg(shown));
+            value = args.at(++i);
+        }
+        const QString problem = applyOption(a, *spec, value.value_or(QString()));
+        if (!problem.isEmpty())
+            return failure(problem);
+        seen.append(spec);
+    }
+
+    if (!haveCommand)
+        return failure(QStringLiteral("no command given (convert, show or info)"));
+    for (const OptionSpec *spec : seen) {
+        if (!(spec->commands & commandBit(a.command)))
+            return failure(
+                QStringLiteral("option '--%1' does not apply to this command").arg(spec->longName));
+    }
+
+    switch (a.command) {
+    case Command::Convert:
+        if (a.inputs.isEmpty())
+            return failure(QStringLiteral("convert needs at least one picture or folder"));
+        if (!a.output.isEmpty() && a.inputs.size() != 1)
+            return failure(QStringLiteral("-o names one output, so it takes exactly one picture"));
+        if (!a.output.isEmpty() && !a.outDir.isEmpty())
+            return failure(QStringLiteral("-o and --out-dir cannot be used together"));
+        break;
+    case Command::Show:
+        if (a.inputs.size() != 1)
+            return failure(QStringLiteral("show takes exactly one BIN file"));
+        break;
+    case Command::Info:
+        if (a.inputs.isEmpty())
+            return failure(QStringLiteral("info needs at least one file"));
+        break;
+    default:
+        break;
+    }
+    return {a, {}};
+}
+
+QString versionText()
+{
+    return QStringLiteral("lumivert-cli %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: lumivert-cli convert [options] PICTURE|FOLDER...\n"
+        "       lumivert-cli show [options] FILE.BIN\n"
+        "       lumivert-cli info [options] FILE...\n"
+        "\n"
+        "Converts pictures into RGB332 BIN files for the LCD unit (one byte per pixel),\n"
+        "shows BIN files as pictures, and tells what a file holds.\n"
+        "\n"
+        "convert: writes one BIN file per picture, by default beside it with its extension\n"
+        "replaced by BIN (a.jpg -> a.BIN; a name without extension gets .BIN appended).\n"
+        "Pictures over 640x480 are refused unless --fit is given.\n"
+        "  -o, --output FILE      the BIN file to write (one picture only)\n"
+        "      --out-dir DIR      write the BIN files into DIR (a folder's sub-folders are kept)\n"
+        "  -r, --recursive        take the pictures of sub-folders too\n"
+        "  -j, --jobs N           convert N pictures at a time (default: one per core)\n"
+        "      --dither METHOD    none (default, plain truncation), floyd-steinberg or ordered\n"
+        "      --fit WxH          320x240 or 640x480: shrink larger pictures keeping their aspect\n"
+        "                         and centre every picture on a WxH background\n"
+        "      --background COLOR the colour around a fitted picture (default black)\n"
+        "  -k, --keep-going       go on after a file fails (default: stop at the first)\n"
+        "  -q, --quiet            no progress bar\n"
+        "\n"
+        "show: renders a BIN file as the display shows it, by default into FILE.png.\n"
+        "  -o, --output PICTURE   the picture to write (.png, .bmp or another format Qt writes)\n"
+        "      --size WxH         the geometry of a file that is neither 76800 nor 307200 bytes long\n"
+        "\n"
+        "info: prints each picture's size and format, or a BIN file's geometry.\n"
+        "\n"
+        "  -h, --help             this text\n"
+        "      --version          the version\n"
+        "\n"
+        "Exit status: 0 all files done, 1 some file failed, 2 usage error.\n");
+}
+
+} // namespace lumivert::cli

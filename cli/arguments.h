@@ -1,0 +1,50 @@
+#pragma once
+
+#include "convert/dither.h"
+
+#include <QRgb>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace lumivert::cli {
+
+enum class Command { Help, Version, Convert, Show, Info };
+
+struct Arguments
+{
+    Command command = Command::Help;
+    QStringList inputs;
+    QString output; // -o: the one output file
+    QString outDir; // --out-dir
+    bool recursive = false;
+    int jobs = 0; // 0: one per core
+    Dither dither = Dither::None;
+    std::optional<QSize> fit;
+    QRgb background = 0xFF000000;
+    std::optional<QSize> size; // show --size
+    bool keepGoing = false;
+    bool quiet = false;
+};
+
+// The parsed command line, or the reason it is not usable (exit status 2).
+struct ParsedArguments
+{
+    std::optional<Arguments> arguments;
+    QString error;
+};
+
+// Parses the arguments after the program name.
+ParsedArguments parseArguments(const QStringList &args);
+
+// "640x480" and the like; none when the text is not two positive numbers joined by 'x'.
+std::optional<QSize> parseSize(const QString &text);
+
+std::optional<Dither> parseDither(const QString &text);
+
+QString usageText();
+QString versionText();
+
+} // namespace lumivert::cli

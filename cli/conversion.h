@@ -1,0 +1,45 @@
+#pragma once
+
+#include "convert/dither.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QRgb>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+namespace lumivert::cli {
+
+struct ConversionSettings
+{
+    Dither dither = Dither::None;
+    std::optional<QSize> fit; // the canvas every picture is placed on, when set
+    QRgb background = 0xFF000000;
+};
+
+// What one worker reuses from picture to picture.
+struct WorkerBuffers
+{
+    QByteArray bytes;
+    ReduceScratch scratch;
+};
+
+// The picture as it is converted: 32-bit RGB, at most 640 x 480, or exactly the fit canvas.
+struct PreparedPicture
+{
+    QImage image;
+    QString error;
+};
+
+PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings);
+
+// Reduces a prepared picture into `bytes` (resized to width x height).
+void reducePicture(const QImage &image, const ConversionSettings &settings, WorkerBuffers &buffers);
+
+// Writes a BIN file atomically, creating its folder when it is missing. Returns an empty string on
+// success, else the reason.
+QString writeBin(const QString &output, const QByteArray &bytes);
+
+} // namespace lumivert::cli

@@ -1,0 +1,159 @@
+#include "cli/runner.h"
+
+#include "cli/reporter.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace lumivert::cli {
+
+namespace {
+
+// Each atomic save waits for the disk to confirm the file, which takes longer than converting a
+// picture. The converters therefore hand their bytes to writer threads and go on with the next
+// picture; the queue between them is short, so memory stays bounded.
+class WriteQueue
+{
+public:
+    WriteQueue(int writers, std::size_t capacity,
+               const std::function<void(const Conversion &, const QString &)> &done)
+        : m_capacity(capacity), m_done(done)
+    {
+        for (int i = 0; i < writers; ++i)
+            m_threads.emplace_back([this] { writeLoop(); });
+    }
+
+    ~WriteQueue() { finish(); }
+
+    // A buffer that a finished write gave back, or an empty one.
+    QByteArray takeBuffer()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_free.empty())
+            return {};
+        QByteArray buffer = std::move(m_free.back());
+        m_free.pop_back();
+        return buffer;
+    }
+
+    void submit(const Conversion &conversion, QByteArray bytes)
+    {
+        std::unique_lock lock(m_mutex);
+        m_spaceLeft.wait(lock, [this] { return m_pending.size() < m_capacity; });
+        m_pending.push_back({&conversion, std::move(bytes)});
+        m_work.notify_one();
+    }
+
+    void finish()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_closed = true;
+        }
+        m_work.notify_all();
+        for (auto &t : m_threads)
+            t.join();
+        m_threads.clear();
+    }
+
+private:
+    struct Item
+    {
+        const Conversion *conversion;
+        QByteArray bytes;
+    };
+
+    void writeLoop()
+    {
+        for (;;) {
+            Item item;
+            {
+                std::unique_lock lock(m_mutex);
+                m_work.wait(lock, [this] { return m_closed || !m_pending.empty(); });
+                if (m_pending.empty())
+                    return;
+                item = std::move(m_pending.front());
+                m_pending.pop_front();
+            }
+            m_spaceLeft.notify_one();
+            m_done(*item.conversion, writeBin(item.conversion->output, item.bytes));
+            std::lock_guard lock(m_mutex);
+            m_free.push_back(std::move(item.bytes));
+        }
+    }
+
+    const std::size_t m_capacity;
+    const std::function<void(const Conversion &, const QString &)> m_done;
+    std::mutex m_mutex;
+    std::condition_variable m_work;
+    std::condition_variable m_spaceLeft;
+    std::deque<Item> m_pending;
+    std::vector<QByteArray> m_free;
+    bool m_closed = false;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace
+
+bool runConversions(const std::vector<Conversion> &conversions, const ConversionSettings &settings, int jobs,
+                    bool keepGoing, Reporter &reporter)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> allDone{true};
+
+    const auto finished = [&](const Conversion &c, const QString &problem) {
+        if (!problem.isEmpty()) {
+            allDone = false;
+            if (!keepGoing)
+                stop = true;
+            reporter.fileFailed(c.input, problem);
+        }
+        reporter.fileDone();
+    };
+
+    const int workers =
+        int(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(conversions.size(), 1)));
+    // The writers mostly wait on the disk, so there are more of them than cores: a disk confirms many
+    // files written at once about as fast as one. On ext4, sixteen were enough to hide the waiting.
+    const int writers = int(std::min<std::size_t>(16, std::max<std::size_t>(conversions.size(), 1)));
+    WriteQueue writes(writers, std::size_t(writers), finished);
+
+    const auto work = [&] {
+        WorkerBuffers buffers;
+        while (!stop.load(std::memory_order_relaxed)) {
+            const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= conversions.size())
+                break;
+            const Conversion &c = conversions[i];
+            const PreparedPicture picture = preparePicture(c.input, settings);
+            if (picture.image.isNull()) {
+                finished(c, picture.error);
+                continue;
+            }
+            buffers.bytes = writes.takeBuffer();
+            reducePicture(picture.image, settings, buffers);
+            writes.submit(c, std::move(buffers.bytes));
+        }
+    };
+
+    if (workers == 1) {
+        work();
+    } else {
+        std::vector<std::thread> threads;
+        threads.reserve(std::size_t(workers));
+        for (int w = 0; w < workers; ++w)
+            threads.emplace_back(work);
+        for (auto &t : threads)
+            t.join();
+    }
+    writes.finish();
+    return allDone;
+}
+
+} // namespace lumivert::cli

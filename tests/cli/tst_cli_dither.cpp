@@ -1,0 +1,169 @@
+#include "convert/dither.h"
+#include "convert/rgb332.h"
+#include "convert/scaletofit.h"
+
+#include <QTest>
+
+using namespace lumivert;
+
+Q_DECLARE_METATYPE(lumivert::Dither)
+
+namespace {
+
+QImage flat(QSize size, QRgb colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+QByteArray reduce(const QImage &image, Dither method)
+{
+    QByteArray out(qsizetype(image.width()) * image.height(), '\0');
+    ReduceScratch scratch;
+    reduceImage(image, reinterpret_cast<uchar *>(out.data()), method, scratch);
+    return out;
+}
+
+// The average shown colour of the bytes, per channel.
+std::array<double, 3> shownMean(const QByteArray &bytes)
+{
+    std::array<double, 3> sum{};
+    for (char b : bytes) {
+        const QRgb p = expandByte(quint8(b));
+        sum[0] += qRed(p);
+        sum[1] += qGreen(p);
+        sum[2] += qBlue(p);
+    }
+    for (double &s : sum)
+        s /= double(bytes.size());
+    return sum;
+}
+
+} // namespace
+
+class TestCliDither : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void noDitherIsTruncation()
+    {
+        QImage image(37, 11, QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y,
+                               qRgb((x * 71 + y * 13) & 255, (x * 5 + y * 97) & 255, (x * y * 31) & 255));
+        QByteArray expected(image.width() * image.height(), '\0');
+        for (int y = 0; y < image.height(); ++y)
+            reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
+                      reinterpret_cast<uchar *>(expected.data()) + y * image.width(), image.width());
+        QCOMPARE(reduce(image, Dither::None), expected);
+    }
+
+    void nearestShownLevel_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("level");
+        QTest::newRow("black") << 0 << 3 << 0;
+        QTest::newRow("31 nearer black than 63") << 31 << 3 << 0;
+        QTest::newRow("32 nearer 63") << 32 << 3 << 1;
+        QTest::newRow("tie 79 goes darker") << 79 << 3 << 1;
+        QTest::newRow("80 to 95") << 80 << 3 << 2;
+        QTest::newRow("white") << 255 << 3 << 7;
+        QTest::newRow("blue 63 nearer black") << 63 << 2 << 0;
+        QTest::newRow("blue 64 nearer 127") << 64 << 2 << 1;
+        QTest::newRow("blue 160 to 191") << 160 << 2 << 2;
+        QTest::newRow("below range clamps") << -40 << 3 << 0;
+        QTest::newRow("above range clamps") << 300 << 2 << 3;
+    }
+    void nearestShownLevel()
+    {
+        QFETCH(int, value);
+        QFETCH(int, bits);
+        QFETCH(int, level);
+        QCOMPARE(lumivert::nearestShownLevel(value, bits), level);
+    }
+
+    // A colour the display shows exactly stays that colour everywhere: no noise is added.
+    void shownColoursAreKept_data()
+    {
+        QTest::addColumn<Dither>("method");
+        QTest::addColumn<int>("byte");
+        for (int byte : {0x00, 0xFF, 0x92, 0x25, 0xE0, 0x1D}) {
+            QTest::addRow("fs %02x", byte) << Dither::FloydSteinberg << byte;
+            QTest::addRow("ordered %02x", byte) << Dither::Ordered << byte;
+        }
+    }
+    void shownColoursAreKept()
+    {
+        QFETCH(Dither, method);
+        QFETCH(int, byte);
+        const QByteArray out = reduce(flat(QSize(24, 16), expandByte(quint8(byte))), method);
+        QCOMPARE(out, QByteArray(out.size(), char(byte)));
+    }
+
+    // An area of a colour between shown colours averages out close to it, where truncation shows the
+    // top of its band.
+    void flatAreasAverageOut_data()
+    {
+        QTest::addColumn<Dither>("method");
+        QTest::addColumn<QRgb>("colour");
+        const QRgb colours[] = {qRgb(40, 40, 40), qRgb(110, 20, 200), qRgb(250, 130, 90), qRgb(16, 230, 32)};
+        for (QRgb c : colours) {
+            QTest::addRow("fs %06x", c & 0xFFFFFF) << Dither::FloydSteinberg << c;
+            QTest::addRow("ordered %06x", c & 0xFFFFFF) << Dither::Ordered << c;
+        }
+    }
+    void flatAreasAverageOut()
+    {
+        QFETCH(Dither, method);
+        QFETCH(QRgb, colour);
+        const QImage image = flat(QSize(64, 64), colour);
+        const auto mean = shownMean(reduce(image, method));
+        const int want[3] = {qRed(colour), qGreen(colour), qBlue(colour)};
+        for (int c = 0; c < 3; ++c)
+            QVERIFY2(qAbs(mean[c] - want[c]) < 2.0,
+                     qPrintable(QStringLiteral("channel %1: %2 for %3").arg(c).arg(mean[c]).arg(want[c])));
+    }
+
+    void ditheringIsRepeatable()
+    {
+        QImage image(50, 30, QImage::Format_RGB32);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 50; ++x)
+                image.setPixel(x, y, qRgb(x * 5, y * 8, (x + y) * 3));
+        QCOMPARE(reduce(image, Dither::FloydSteinberg), reduce(image, Dither::FloydSteinberg));
+        ReduceScratch shared;
+        QByteArray first(1500, '\0');
+        QByteArray second(1500, '\0');
+        reduceImage(image, reinterpret_cast<uchar *>(first.data()), Dither::FloydSteinberg, shared);
+        reduceImage(image, reinterpret_cast<uchar *>(second.data()), Dither::FloydSteinberg, shared);
+        QCOMPARE(first, second); // no error left over from the previous picture
+    }
+
+    void fittedSize_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("fits") << QSize(200, 100) << QSize(320, 240) << QSize(200, 100);
+        QTest::newRow("exactly") << QSize(640, 480) << QSize(640, 480) << QSize(640, 480);
+        QTest::newRow("same aspect") << QSize(1280, 960) << QSize(320, 240) << QSize(320, 240);
+        QTest::newRow("wide") << QSize(1920, 1080) << QSize(640, 480) << QSize(640, 360);
+        QTest::newRow("tall") << QSize(600, 1200) << QSize(640, 480) << QSize(240, 480);
+        QTest::newRow("one dimension over") << QSize(700, 100) << QSize(640, 480) << QSize(640, 91);
+        QTest::newRow("thin line keeps a pixel") << QSize(5000, 2) << QSize(320, 240) << QSize(320, 1);
+    }
+    void fittedSize()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, box);
+        QFETCH(QSize, expected);
+        QCOMPARE(lumivert::fittedSize(picture, box), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDither)
+#include "tst_cli_dither.moc"

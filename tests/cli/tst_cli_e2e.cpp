@@ -1,0 +1,463 @@
+// Runs the built lumivert-cli on pictures made here and checks its files, exit statuses and messages.
+#include "convert/rgb332.h"
+#include "convert/scaletofit.h"
+#include "files/binformat.h"
+#include "files/picturefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace lumivert;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QStringList errLines;
+};
+
+Run runCli(const QStringList &args, const QString &cwd)
+{
+    QProcess p;
+    p.setWorkingDirectory(cwd);
+    p.start(QStringLiteral(LUMIVERT_CLI), args);
+    Run r;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.errLines = QString::fromUtf8(p.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return r;
+}
+
+// Smooth light with a deterministic grain, so that JPEG has real work to do.
+QImage photoLike(QSize size, int seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    quint32 state = 2463534242u + quint32(seed) * 7919u;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            const int grain = int(state % 21) - 10;
+            const double fx = double(x) / size.width();
+            const double fy = double(y) / size.height();
+            line[x] = qRgb(qBound(0, int(255 * fx) + grain, 255),
+                           qBound(0, int(128 + 100 * std::sin(6 * fy + seed)) + grain, 255),
+                           qBound(0, int(255 * (1 - fx * fy)) - grain, 255));
+        }
+    }
+    return image;
+}
+
+void save(const QImage &image, const QString &path, const char *format = nullptr)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QImageWriter writer(path, format);
+    writer.setQuality(90);
+    QVERIFY2(writer.write(image), qPrintable(path + ": " + writer.errorString()));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// What the window's CONV produces for a picture file: its decoded 32-bit image reduced row by row.
+QByteArray windowConversion(const QString &path)
+{
+    const PictureLoad load = loadPicture(path);
+    if (!load.loaded())
+        return {};
+    const QImage &image = load.image;
+    QByteArray out(qsizetype(image.width()) * image.height(), '\0');
+    for (int y = 0; y < image.height(); ++y)
+        reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
+                  reinterpret_cast<uchar *>(out.data()) + qsizetype(y) * image.width(), image.width());
+    return out;
+}
+
+// Per-channel mean of |a - b| over the averages of `block` x `block` squares.
+double boxFilteredError(const QImage &a, const QImage &b, int block)
+{
+    double total = 0;
+    int count = 0;
+    for (int by = 0; by + block <= a.height(); by += block) {
+        for (int bx = 0; bx + block <= a.width(); bx += block) {
+            double sa[3] = {}, sb[3] = {};
+            for (int y = by; y < by + block; ++y) {
+                for (int x = bx; x < bx + block; ++x) {
+                    const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
+                    sa[0] += qRed(pa), sa[1] += qGreen(pa), sa[2] += qBlue(pa);
+                    sb[0] += qRed(pb), sb[1] += qGreen(pb), sb[2] += qBlue(pb);
+                }
+            }
+            for (int c = 0; c < 3; ++c)
+                total += std::abs(sa[c] - sb[c]) / (block * block);
+            count += 3;
+        }
+    }
+    return total / count;
+}
+
+} // namespace
+
+class TestCliEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void convertEqualsWindowConversion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QString>("format");
+        const QImage photo = photoLike(QSize(320, 240), 1);
+        QTest::newRow("jpeg 320x240") << "a.jpg" << photo << "jpg";
+        QTest::newRow("jpeg 640x480") << "big.jpeg" << photoLike(QSize(640, 480), 2) << "jpg";
+        QTest::newRow("jpeg odd size") << "odd.jpg" << photoLike(QSize(123, 77), 3) << "jpg";
+        QTest::newRow("grey jpeg") << "grey.jpg" << photo.convertToFormat(QImage::Format_Grayscale8) << "jpg";
+        QTest::newRow("png") << "b.png" << photo << "png";
+        QTest::newRow("png with alpha") << "alpha.png" << [&] {
+            QImage a = photo.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = 0; x < 50; ++x)
+                    a.setPixel(x, y, qRgba(200, 10, 10, x * 5));
+            return a;
+        }() << "png";
+        QTest::newRow("indexed png") << "pal.png" << photo.convertToFormat(QImage::Format_Indexed8) << "png";
+        QTest::newRow("bmp") << "c.bmp" << photo << "bmp";
+        QTest::newRow("ppm, misnamed") << "d.jpg" << photo << "ppm";
+    }
+    void convertEqualsWindowConversion()
+    {
+        QFETCH(QString, name);
+        QFETCH(QImage, image);
+        QFETCH(QString, format);
+        QTemporaryDir dir;
+        save(image, dir.filePath(name), format.toLatin1().constData());
+        const Run r = runCli({"convert", name}, dir.path());
+        QCOMPARE(r.errLines, QStringList());
+        QCOMPARE(r.exitCode, 0);
+        const QByteArray expected = windowConversion(dir.filePath(name));
+        QCOMPARE(expected.size(), qsizetype(image.width()) * image.height());
+        QVERIFY(readAll(dir.filePath(QFileInfo(name).completeBaseName() + ".BIN")) == expected);
+    }
+
+    // Each row: arguments run in a folder holding good.png (64 x 48), big.png (641 x 480), broken.jpg,
+    // self.BIN (a PNG whose BIN file would be itself), odd.BIN (1000 bytes) and the folder pics/;
+    // the exit status, the stderr lines (a trailing '*' matches any rest), and the BIN files there after.
+    void exitStatusAndMessages_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("err");
+        QTest::addColumn<QStringList>("made");
+        const QString tryHelp = "Try 'lumivert-cli --help'.";
+        const auto row = [](const char *name, const QStringList &args, int status, const QStringList &err,
+                            const QStringList &made) {
+            QTest::newRow(name) << args << status << err << made;
+        };
+        row("ok", {"convert", "good.png"}, 0, {}, {"good.BIN"});
+        row("missing", {"convert", "missing.jpg"}, 1, {"lumivert-cli: missing.jpg: no such file or folder"},
+            {});
+        row("too large", {"convert", "big.png"}, 1,
+            {"lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)"}, {});
+        row("not a picture", {"convert", "broken.jpg"}, 1,
+            {"lumivert-cli: broken.jpg: cannot read the picture: *"}, {});
+        row("never over an input", {"convert", "self.BIN"}, 1,
+            {"lumivert-cli: self.BIN: its output self.BIN is an input; not overwritten"}, {});
+        row("stops at the first failure", {"convert", "-j1", "broken.jpg", "good.png"}, 1,
+            {"lumivert-cli: broken.jpg: cannot read the picture: *"}, {});
+        row("argument problems stop before converting", {"convert", "good.png", "missing.jpg"}, 1,
+            {"lumivert-cli: missing.jpg: no such file or folder"}, {});
+        row("keep going", {"convert", "-k", "-j1", "broken.jpg", "big.png", "missing.jpg", "good.png"}, 1,
+            {"lumivert-cli: missing.jpg: no such file or folder",
+             "lumivert-cli: broken.jpg: cannot read the picture: *",
+             "lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)"},
+            {"good.BIN"});
+        row("fit takes the large one", {"convert", "--fit", "640x480", "big.png", "good.png"}, 0, {},
+            {"big.BIN", "good.BIN"});
+        row("no command", {}, 2, {"lumivert-cli: no command given (convert, show or info)", tryHelp}, {});
+        row("unknown command", {"frobnicate"}, 2, {"lumivert-cli: unknown command 'frobnicate'", tryHelp},
+            {});
+        row("bad jobs", {"convert", "-j", "0", "good.png"}, 2,
+            {"lumivert-cli: --jobs needs a number from 1 to 1024, not '0'", tryHelp}, {});
+        row("-o with a folder", {"convert", "-o", "x.BIN", "pics"}, 2,
+            {"lumivert-cli: -o names one output, but pics is a folder", tryHelp}, {});
+        row("-o with two pictures", {"convert", "-o", "x.BIN", "good.png", "big.png"}, 2,
+            {"lumivert-cli: -o names one output, so it takes exactly one picture", tryHelp}, {});
+        row("show unknown length", {"show", "odd.BIN"}, 1,
+            {"lumivert-cli: odd.BIN: is 1000 bytes long; only 76800 (320x240) and 307200 (640x480) have a "
+             "known "
+             "size (give --size WxH)"},
+            {});
+        row("show wrong size", {"show", "--size", "10x10", "odd.BIN"}, 1,
+            {"lumivert-cli: odd.BIN: is 1000 bytes long, but 10x10 needs 100"}, {});
+        row("show unknown format", {"show", "--size", "40x25", "odd.BIN", "-o", "odd.xyz"}, 2,
+            {"lumivert-cli: cannot tell a picture format from the name odd.xyz (use .png or .bmp)", tryHelp},
+            {});
+        row("show missing", {"show", "nothing.BIN"}, 1, {"lumivert-cli: nothing.BIN: cannot open: *"}, {});
+        row("info stops", {"info", "missing", "good.png"}, 1, {"lumivert-cli: missing: no such file"}, {});
+        row("info keeps going", {"info", "-k", "missing", "broken.jpg", "good.png"}, 1,
+            {"lumivert-cli: missing: no such file",
+             "lumivert-cli: broken.jpg: neither a picture nor a BIN file of a known length"},
+            {});
+    }
+    void exitStatusAndMessages()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QStringList, err);
+        QFETCH(QStringList, made);
+        QTemporaryDir dir;
+        save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
+        save(photoLike(QSize(641, 480), 5), dir.filePath("big.png"));
+        writeAll(dir.filePath("broken.jpg"), "this is not a picture");
+        save(photoLike(QSize(8, 8), 6), dir.filePath("self.BIN"), "png");
+        writeAll(dir.filePath("odd.BIN"), QByteArray(1000, '\x92'));
+        QDir().mkpath(dir.filePath("pics"));
+        const QByteArray selfBefore = readAll(dir.filePath("self.BIN"));
+
+        const Run r = runCli(args, dir.path());
+        QCOMPARE(r.errLines.size(), err.size());
+        for (qsizetype i = 0; i < err.size(); ++i) {
+            const QString &want = err.at(i);
+            if (want.endsWith(QLatin1Char('*')))
+                QVERIFY2(r.errLines.at(i).startsWith(want.chopped(1)), qPrintable(r.errLines.at(i)));
+            else
+                QCOMPARE(r.errLines.at(i), want);
+        }
+        QCOMPARE(r.exitCode, status);
+        QStringList bins = QDir(dir.path()).entryList({"*.BIN"}, QDir::Files, QDir::Name);
+        bins.removeAll("odd.BIN");
+        bins.removeAll("self.BIN");
+        QCOMPARE(bins, made);
+        QCOMPARE(readAll(dir.filePath("self.BIN")), selfBefore);
+    }
+
+    void versionHelpAndInfo()
+    {
+        QTemporaryDir dir;
+        Run r = runCli({"--version"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("lumivert-cli 5.1.0\n"));
+        r = runCli({"convert", "--help"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith("Usage: lumivert-cli convert"));
+
+        save(photoLike(QSize(320, 240), 7), dir.filePath("a.jpg"));
+        save(photoLike(QSize(800, 600), 8), dir.filePath("large.png"));
+        writeAll(dir.filePath("raw"), QByteArray(LargeBinLength, '\x03'));
+        writeAll(dir.filePath("x.bin"), QByteArray(SmallBinLength, '\x03'));
+        r = runCli({"info", "a.jpg", "large.png", "raw", "x.bin"}, dir.path());
+        QCOMPARE(r.errLines, QStringList());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out,
+                 QStringLiteral("a.jpg: picture 320x240 jpeg\n"
+                                "large.png: picture 800x600 png (larger than 640x480: convert with --fit)\n"
+                                "raw: BIN 640x480 (307200 bytes)\n"
+                                "x.bin: BIN 320x240 (76800 bytes)\n"));
+    }
+
+    void foldersAndNames()
+    {
+        QTemporaryDir dir;
+        const QImage image = photoLike(QSize(40, 30), 9);
+        for (const char *name :
+             {"pics/a.png", "pics/sub/b.jpeg", "pics/sub/deeper/c.bmp", "pics/.hidden.png"})
+            save(image, dir.filePath(name));
+        save(image, dir.filePath("photo"), "png");
+
+        Run r = runCli({"convert", "pics", "photo"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFile::exists(dir.filePath("pics/a.BIN")));
+        QVERIFY(QFile::exists(dir.filePath("photo.BIN")));
+        QVERIFY(!QFile::exists(dir.filePath("pics/sub/b.BIN")));
+        QVERIFY(!QFile::exists(dir.filePath("pics/.hidden.BIN")));
+
+        r = runCli({"convert", "--recursive", "--out-dir", "out", "pics"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QStringList made;
+        for (const QString &f : QDir(dir.filePath("out")).entryList(QDir::Files))
+            made << f;
+        QCOMPARE(made, QStringList({"a.BIN"}));
+        QVERIFY(QFile::exists(dir.filePath("out/sub/b.BIN")));
+        QVERIFY(QFile::exists(dir.filePath("out/sub/deeper/c.BIN")));
+        QCOMPARE(readAll(dir.filePath("out/sub/b.BIN")), windowConversion(dir.filePath("pics/sub/b.jpeg")));
+
+        r = runCli({"convert", "-o", "chosen name", "pics/a.png"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(readAll(dir.filePath("chosen name")), readAll(dir.filePath("pics/a.BIN")));
+    }
+
+    void parallelEqualsOneJob_data()
+    {
+        QTest::addColumn<QString>("dither");
+        QTest::newRow("none") << "none";
+        QTest::newRow("floyd-steinberg") << "floyd-steinberg";
+    }
+    void parallelEqualsOneJob()
+    {
+        QFETCH(QString, dither);
+        QTemporaryDir dir;
+        const char *formats[] = {"jpg", "png", "bmp"};
+        for (int i = 0; i < 24; ++i) {
+            const QSize size(64 + 37 * (i % 9), 48 + 29 * (i % 7));
+            save(photoLike(size, 100 + i),
+                 dir.filePath(QStringLiteral("in/p%1.%2").arg(i).arg(formats[i % 3])));
+        }
+        const Run one =
+            runCli({"convert", "--jobs", "1", "--dither", dither, "--out-dir", "one", "in"}, dir.path());
+        const Run four =
+            runCli({"convert", "--jobs", "4", "--dither", dither, "--out-dir", "four", "in"}, dir.path());
+        QCOMPARE(one.exitCode, 0);
+        QCOMPARE(four.exitCode, 0);
+        const QStringList files = QDir(dir.filePath("one")).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 24);
+        QCOMPARE(QDir(dir.filePath("four")).entryList(QDir::Files, QDir::Name), files);
+        for (const QString &f : files)
+            QVERIFY2(readAll(dir.filePath("one/" + f)) == readAll(dir.filePath("four/" + f)), qPrintable(f));
+    }
+
+    void showEqualsBinToImage_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("320x240 png") << QSize(320, 240) << "shown.png" << QStringList();
+        QTest::newRow("640x480 bmp") << QSize(640, 480) << "shown.bmp" << QStringList();
+        QTest::newRow("other size") << QSize(100, 50) << "shown.png" << QStringList({"--size", "100x50"});
+    }
+    void showEqualsBinToImage()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QString, output);
+        QFETCH(QStringList, extra);
+        QTemporaryDir dir;
+        save(photoLike(size, 11), dir.filePath("p.jpg"));
+        QCOMPARE(runCli({"convert", "p.jpg"}, dir.path()).exitCode, 0);
+        const Run r = runCli(QStringList({"show", "p.BIN", "-o", output}) + extra, dir.path());
+        QCOMPARE(r.errLines, QStringList());
+        QCOMPARE(r.exitCode, 0);
+
+        const QByteArray bytes = readAll(dir.filePath("p.BIN"));
+        QImage expected(size, QImage::Format_RGB32);
+        paintBin(bytes, expected, size.width(), size.height(), [](int) {});
+        if (binGeometry(bytes.size()))
+            QCOMPARE(binToImage(bytes), expected);
+        QCOMPARE(QImage(dir.filePath(output)).convertToFormat(QImage::Format_RGB32), expected);
+    }
+
+    void showDefaultsToPng()
+    {
+        QTemporaryDir dir;
+        writeAll(dir.filePath("screen.BIN"), QByteArray(SmallBinLength, '\x25'));
+        QCOMPARE(runCli({"show", "screen.BIN"}, dir.path()).exitCode, 0);
+        const QImage shown(dir.filePath("screen.png"));
+        QCOMPARE(shown.size(), QSize(320, 240));
+        QCOMPARE(shown.pixel(319, 239), qRgb(63, 63, 127));
+    }
+
+    // On a smooth gradient truncation shows the top of each band; dithering should put the average of
+    // each small area much closer to the picture.
+    void ditheringFollowsGradient()
+    {
+        QTemporaryDir dir;
+        QImage gradient(320, 240, QImage::Format_RGB32);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                gradient.setPixel(x, y, qRgb(x * 255 / 319, y * 255 / 239, (x + y) * 255 / 558));
+        save(gradient, dir.filePath("g.png"));
+
+        QMap<QString, double> error;
+        for (const QString method : {"none", "floyd-steinberg", "ordered"}) {
+            const QString out = method + ".BIN";
+            const Run r = runCli({"convert", "--dither", method, "-o", out, "g.png"}, dir.path());
+            QCOMPARE(r.exitCode, 0);
+            const QImage shown = binToImage(readAll(dir.filePath(out)));
+            QCOMPARE(shown.size(), gradient.size());
+            error[method] = boxFilteredError(shown, gradient, 8);
+        }
+        qInfo() << "box-filtered error" << error;
+        QVERIFY(error["none"] > 10);
+        QVERIFY(error["floyd-steinberg"] < error["none"] / 4);
+        QVERIFY(error["ordered"] < error["none"] / 4);
+    }
+
+    void fitOnBackground()
+    {
+        QTemporaryDir dir;
+        QImage wide(1000, 500, QImage::Format_RGB32);
+        wide.fill(qRgb(255, 0, 0));
+        save(wide, dir.filePath("wide.png"));
+        Run r = runCli({"convert", "--fit", "640x480", "--background", "#0000ff", "wide.png"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        const QByteArray bytes = readAll(dir.filePath("wide.BIN"));
+        QCOMPARE(bytes.size(), LargeBinLength);
+        const auto row = [&](int y) { return bytes.mid(qsizetype(y) * 640, 640); };
+        QCOMPARE(row(0), QByteArray(640, '\x03'));
+        QCOMPARE(row(79), QByteArray(640, '\x03'));
+        QCOMPARE(row(80), QByteArray(640, '\xE0'));
+        QCOMPARE(row(399), QByteArray(640, '\xE0'));
+        QCOMPARE(row(400), QByteArray(640, '\x03'));
+
+        // A small picture is centred unscaled, converted exactly as without --fit.
+        save(photoLike(QSize(100, 50), 12), dir.filePath("small.png"));
+        r = runCli({"convert", "--fit", "320x240", "small.png"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        const QByteArray fitted = readAll(dir.filePath("small.BIN"));
+        QCOMPARE(fitted.size(), SmallBinLength);
+        const QByteArray plain = windowConversion(dir.filePath("small.png"));
+        for (int y = 0; y < 240; ++y) {
+            const QByteArray line = fitted.mid(y * 320, 320);
+            if (y < 95 || y >= 145) {
+                QCOMPARE(line, QByteArray(320, '\0'));
+            } else {
+                QCOMPARE(line.mid(110, 100), plain.mid((y - 95) * 100, 100));
+                QCOMPARE(line.left(110) + line.mid(210), QByteArray(220, '\0'));
+            }
+        }
+    }
+
+    // A large JPEG is shrunk while decoding; the result stays close to shrinking the whole picture.
+    void fitLargeJpeg()
+    {
+        QTemporaryDir dir;
+        const QImage photo = photoLike(QSize(1600, 1200), 13);
+        save(photo, dir.filePath("photo.jpg"));
+        const Run r = runCli({"convert", "--fit", "320x240", "photo.jpg"}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        const QImage shown = binToImage(readAll(dir.filePath("photo.BIN")));
+        QCOMPARE(shown.size(), QSize(320, 240));
+
+        QImage full(dir.filePath("photo.jpg"));
+        const QImage reference = scaleToFit(full, QSize(320, 240), qRgb(0, 0, 0));
+        QByteArray bytes(SmallBinLength, '\0');
+        for (int y = 0; y < 240; ++y)
+            reduceRow(reinterpret_cast<const QRgb *>(reference.constScanLine(y)),
+                      reinterpret_cast<uchar *>(bytes.data()) + y * 320, 320);
+        QVERIFY(boxFilteredError(shown, binToImage(bytes), 8) < 4.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliEndToEnd)
+#include "tst_cli_e2e.moc"
