@@ -82,6 +82,10 @@ QString rleProblem(const QByteArray &file, qsizetype offset, int width, int heig
 QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
                      quint32 colours)
 {
+    // Only these depths pack whole pixels into a byte, and only they fit the row length checked by
+    // the caller; the decoder refuses the others.
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8)
+        return {};
     if (colours >= (1u << bits))
         return {};
     const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
@@ -161,7 +165,9 @@ QString bmpProblem(const QByteArray &file)
         if (bits == 0 || bits > 32)
             return {}; // left to the decoder
         const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
-        if (qsizetype(offset) + rowBytes * height > length)
+        // Divided rather than multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits, whose
+        // byte count overflows a 64-bit integer.
+        if (rowBytes > (length - qsizetype(offset)) / height)
             return QStringLiteral("pixel data shorter than the picture");
         if (compression == BiBitfields && (bits == 16 || bits == 32)) {
             const qsizetype masksAt = headerSize >= 52 ? 14 + 40 : 14 + qsizetype(headerSize);

@@ -197,6 +197,14 @@ void TestPictureFile::headerClaims_data()
         << bmp24(qint32(0x80000000u), 10) << PictureLoad::Unreadable << QSize();
     QTest::newRow("height 0") << bmp24(10, 0, QByteArray(40, '\0')) << PictureLoad::Unreadable << QSize();
     QTest::newRow("header cut short") << bmp24(10, 10).left(20) << PictureLoad::Unreadable << QSize();
+
+    // Inputs that once made the bitmap checks read past the file or overflow (found by fuzzing).
+    const QString seeds = QStringLiteral(LUMIVERT_SOURCE_DIR "/fuzz/seeds/picture/");
+    for (const char *name : {"bmp_5bit_indices_read_past_end.bmp", "bmp_planes0_2g_by_2g_row_bytes_overflow.bmp"}) {
+        QFile seed(seeds + QLatin1String(name));
+        QVERIFY(seed.open(QIODevice::ReadOnly));
+        QTest::newRow(name) << seed.readAll() << PictureLoad::Unreadable << QSize();
+    }
 }
 
 void TestPictureFile::headerClaims()
