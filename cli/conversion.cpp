@@ -1,5 +1,7 @@
 #include "cli/conversion.h"
 
+#include "cli/turbojpeg.h"
+
 #include "convert/scaletofit.h"
 #include "files/fitting.h"
 #include "files/picturefile.h"
@@ -17,6 +19,15 @@ namespace {
 QString unreadable(const QString &reason)
 {
     return QStringLiteral("cannot read the picture: %1").arg(reason);
+}
+
+QString tooLarge(QSize size)
+{
+    return QStringLiteral("%1x%2 is larger than %3x%4 (--fit shrinks it)")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(MaxPictureWidth)
+        .arg(MaxPictureHeight);
 }
 
 PreparedPicture failed(const QString &reason)
@@ -54,16 +65,22 @@ PreparedPicture preparePicture(const QString &path, const ConversionSettings &se
 {
     if (settings.fit)
         return prepareFitted(path, *settings.fit, settings.background);
+    if (fastJpegAvailable()) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.peek(2) == QByteArrayLiteral("\xFF\xD8")) {
+            if (const std::optional<FastJpeg> jpeg = decodeJpeg(file.readAll())) {
+                if (!jpeg->tooLarge)
+                    return {jpeg->image, QString()};
+                return failed(tooLarge(jpeg->size));
+            }
+        }
+    }
     PictureLoad load = loadPicture(path);
     switch (load.status) {
     case PictureLoad::Loaded:
         return {std::move(load.image), QString()};
     case PictureLoad::TooLarge:
-        return failed(QStringLiteral("%1x%2 is larger than %3x%4 (--fit shrinks it)")
-                          .arg(load.size.width())
-                          .arg(load.size.height())
-                          .arg(MaxPictureWidth)
-                          .arg(MaxPictureHeight));
+        return failed(tooLarge(load.size));
     case PictureLoad::Unreadable:
         break;
     }
@@ -81,7 +98,7 @@ QString writeBin(const QString &output, const QByteArray &bytes)
     const QString folder = QFileInfo(output).path();
     if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
         return QStringLiteral("cannot create the folder %1").arg(folder);
-    const QString problem = saveBytes(output, bytes);
+    const QString problem = saveBytesUnsynced(output, bytes);
     if (!problem.isEmpty())
         return QStringLiteral("cannot write %1: %2").arg(output, problem);
     return {};

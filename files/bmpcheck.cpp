@@ -24,8 +24,9 @@ constexpr quint32 BiRle8 = 1;
 constexpr quint32 BiRle4 = 2;
 constexpr quint32 BiBitfields = 3;
 
-// Walks run-length coded pixels, checking that every run stays inside the picture and names a
-// colour of the palette.
+// Walks run-length coded pixels, checking that every run stays inside the picture, names a colour
+// of the palette, and that together they give every pixel a colour: the decoder leaves skipped
+// pixels (a jump, a row or a picture ended early) as whatever its memory held.
 QString rleProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits, quint32 colours)
 {
     const qsizetype length = file.size();
@@ -51,18 +52,15 @@ QString rleProblem(const QByteArray &file, qsizetype offset, int width, int heig
                 return QStringLiteral("palette index out of range");
             x += count;
         } else if (code == 0) {
+            if (x != width)
+                return QStringLiteral("run-length data leaves pixels undefined");
             x = 0;
             ++y;
         } else if (code == 1) {
-            return {};
+            const bool complete = (y == height - 1 && x == width) || (y == height && x == 0);
+            return complete ? QString() : QStringLiteral("run-length data leaves pixels undefined");
         } else if (code == 2) {
-            if (i + 1 >= length)
-                return QStringLiteral("run-length data ends without an end mark");
-            x += data[i];
-            y += data[i + 1];
-            i += 2;
-            if (x > width || y > height)
-                return QStringLiteral("run-length data runs past the picture");
+            return QStringLiteral("run-length data leaves pixels undefined");
         } else {
             if (y >= height || x + code > width)
                 return QStringLiteral("run-length data runs past the picture");
@@ -113,6 +111,29 @@ bool maskSound(quint32 mask)
     return (shifted & (shifted + 1)) == 0;
 }
 
+// The old OS/2 header: 16-bit sizes, 3-byte palette entries, always a full palette, no compression.
+QString os2Problem(const QByteArray &file, quint32 offset)
+{
+    const qsizetype length = file.size();
+    if (length < 14 + 12)
+        return QStringLiteral("file shorter than its headers");
+    const int width = u16(file, 18);
+    const int height = u16(file, 20);
+    const int bits = u16(file, 24);
+    if (width == 0 || height == 0)
+        return QStringLiteral("invalid picture size");
+    if (bits == 1 || bits == 4 || bits == 8) {
+        if (14 + 12 + 3 * (qint64(1) << bits) > qint64(offset))
+            return QStringLiteral("palette runs into the pixel data");
+    }
+    if (bits == 0 || bits > 32)
+        return {};
+    const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
+    if (qint64(offset) > length || rowBytes > (length - qsizetype(offset)) / height)
+        return QStringLiteral("pixel data shorter than the picture");
+    return {};
+}
+
 } // namespace
 
 QString bmpProblem(const QByteArray &file)
@@ -127,8 +148,10 @@ QString bmpProblem(const QByteArray &file)
         return QStringLiteral("file shorter than its header says");
     const quint32 offset = u32(file, 10);
     const quint32 headerSize = u32(file, 14);
+    if (headerSize == 12)
+        return os2Problem(file, offset);
     if (headerSize < 40)
-        return {}; // the old OS/2 headers: left to the decoder
+        return {}; // other old headers: left to the decoder
     if (length < 14 + qsizetype(headerSize) || offset > quint64(length))
         return QStringLiteral("file shorter than its headers");
 
@@ -152,6 +175,10 @@ QString bmpProblem(const QByteArray &file)
 
     const quint32 paletteMax = bits <= 8 ? (1u << bits) : 0;
     const quint32 colours = bits <= 8 ? (usedColours ? usedColours : paletteMax) : 0;
+    // The decoder reads the whole palette and then the pixels from wherever it stopped, so a
+    // palette that runs into the pixel data shifts every row.
+    if (colours > 0 && colours <= 256 && 14 + quint64(headerSize) + 4 * quint64(colours) > offset)
+        return QStringLiteral("palette runs into the pixel data");
 
     if (compression == BiRle8 || compression == BiRle4) {
         if (rawHeight < 0)

@@ -6,7 +6,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace lumivert {
 
@@ -58,6 +62,61 @@ QString saveBytes(const QString &path, const QByteArray &bytes)
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+namespace {
+
+// The permissions a new file gets from the process's umask, read once (reading it means setting it).
+mode_t newFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+QString saveBytesUnsynced(const QString &path, const QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() || (info.exists() && !info.isFile()) || info.isDir())
+        return saveBytes(path, bytes);
+
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return systemError();
+    struct stat existing;
+    const mode_t mode =
+        ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
+    QString error;
+    if (::fchmod(fd, mode) != 0)
+        error = systemError();
+    for (qsizetype done = 0; error.isEmpty() && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            error = n < 0 ? systemError() : QStringLiteral("nothing written");
+        else
+            done += n;
+    }
+    if (::close(fd) != 0 && error.isEmpty())
+        error = systemError();
+    if (error.isEmpty() && ::rename(temporary.constData(), target.constData()) != 0)
+        error = systemError();
+    if (!error.isEmpty())
+        ::unlink(temporary.constData());
+    return error;
 }
 
 QByteArray encodeBmp24(const QImage &source)

@@ -200,7 +200,8 @@ void TestPictureFile::headerClaims_data()
 
     // Inputs that once made the bitmap checks read past the file or overflow (found by fuzzing).
     const QString seeds = QStringLiteral(LUMIVERT_SOURCE_DIR "/fuzz/seeds/picture/");
-    for (const char *name : {"bmp_5bit_indices_read_past_end.bmp", "bmp_planes0_2g_by_2g_row_bytes_overflow.bmp"}) {
+    for (const char *name :
+         {"bmp_5bit_indices_read_past_end.bmp", "bmp_planes0_2g_by_2g_row_bytes_overflow.bmp"}) {
         QFile seed(seeds + QLatin1String(name));
         QVERIFY(seed.open(QIODevice::ReadOnly));
         QTest::newRow(name) << seed.readAll() << PictureLoad::Unreadable << QSize();

@@ -100,6 +100,7 @@ private Q_SLOTS:
     void writesBytes_data();
     void writesBytes();
     void replacesLongerFileWhole();
+    void unsyncedKeepsModeAndFollowsLinks();
     void missingFolderKeepsNothing();
     void directoryIsRefused();
     void fullDeviceFailsAndStaysADevice();
@@ -130,11 +131,35 @@ void TestSaveFile::writesBytes()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(name);
-    QCOMPARE(saveBytes(path, bytes), QString());
-    QVERIFY(QFileInfo(path).isFile());
-    QCOMPARE(readAll(path), bytes);
-    // Nothing but the file itself is left behind.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    for (const auto save : {&saveBytes, &saveBytesUnsynced}) {
+        QVERIFY(writeAll(path, QByteArray(400000, 'x')));
+        QCOMPARE(save(path, bytes), QString());
+        QVERIFY(QFileInfo(path).isFile());
+        QCOMPARE(readAll(path), bytes);
+        // Nothing but the file itself is left behind.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    }
+}
+
+void TestSaveFile::unsyncedKeepsModeAndFollowsLinks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("a.BIN"));
+    QVERIFY(writeAll(path, QByteArray(10, 'o')));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QCOMPARE(saveBytesUnsynced(path, countingBytes(20)), QString());
+    QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+
+    // A link is written through, and stays a link.
+    const QString link = dir.filePath(QStringLiteral("link.BIN"));
+    QVERIFY(QFile::link(path, link));
+    QCOMPARE(saveBytesUnsynced(link, countingBytes(30)), QString());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(path), countingBytes(30));
+
+    QVERIFY(!saveBytesUnsynced(dir.filePath(QStringLiteral("missing/a.BIN")), countingBytes(5)).isEmpty());
+    QVERIFY(!saveBytesUnsynced(dir.path(), countingBytes(5)).isEmpty());
 }
 
 void TestSaveFile::replacesLongerFileWhole()
@@ -204,6 +229,7 @@ void TestSaveFile::failedSaveKeepsOldFile()
             QSKIP("cannot lower the file size limit");
         binReason = saveBytes(path, countingBytes(76800));
         bmpReason = saveBmp(path, plain(100, 100));
+        QVERIFY(!saveBytesUnsynced(path, countingBytes(76800)).isEmpty());
     }
     QVERIFY(!binReason.isEmpty());
     QVERIFY(!bmpReason.isEmpty());
