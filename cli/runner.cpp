@@ -14,9 +14,9 @@ namespace lumivert::cli {
 
 namespace {
 
-// Each atomic save waits for the disk to confirm the file, which takes longer than converting a
-// picture. The converters therefore hand their bytes to writer threads and go on with the next
-// picture; the queue between them is short, so memory stays bounded.
+// Creating, writing and renaming a file costs about as much kernel time as converting a picture.
+// The converters therefore hand their bytes to writer threads and go on with the next picture; the
+// queue between them is short, so memory stays bounded.
 class WriteQueue
 {
 public:
@@ -119,9 +119,8 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
 
     const int workers =
         int(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(conversions.size(), 1)));
-    // The writers mostly wait on the disk, so there are more of them than cores: a disk confirms many
-    // files written at once about as fast as one. On ext4, sixteen were enough to hide the waiting.
-    const int writers = int(std::min<std::size_t>(16, std::max<std::size_t>(conversions.size(), 1)));
+    // One writer per converter keeps the file system's own work off the converters' path.
+    const int writers = workers;
     WriteQueue writes(writers, std::size_t(writers), finished);
 
     const auto work = [&] {
