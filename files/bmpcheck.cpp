@@ -7,16 +7,18 @@ namespace lumivert {
 
 namespace {
 
-quint32 u32(const QByteArray &b, qsizetype at)
-{
-    const auto *p = reinterpret_cast<const uchar *>(b.constData()) + at;
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-
+// Little-endian fields; a field past the end of the file reads as 0 (callers check lengths first).
 quint16 u16(const QByteArray &b, qsizetype at)
 {
+    if (at < 0 || at + 2 > b.size())
+        return 0;
     const auto *p = reinterpret_cast<const uchar *>(b.constData()) + at;
     return quint16(p[0] | p[1] << 8);
+}
+
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return quint32(u16(b, at)) | quint32(u16(b, at + 2)) << 16;
 }
 
 constexpr quint32 BiRgb = 0;
