@@ -1,3 +1,4 @@
+#include "convert/rgb332.h"
 #include "files/savefile.h"
 
 #include <QFile>
@@ -79,23 +80,30 @@ private Q_SLOTS:
     void killedSavesLeaveOldOrNew_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("BIN") << "bin";
-        QTest::newRow("BMP") << "bmp";
-        QTest::newRow("BIN, bulk writer") << "bin-unsynced";
+        QTest::addColumn<bool>("window"); // through the main window's own save commands
+        QTest::newRow("BIN") << "bin" << false;
+        QTest::newRow("BMP") << "bmp" << false;
+        QTest::newRow("BIN, bulk writer") << "bin-unsynced" << false;
+        QTest::newRow("window, BIN") << "bin" << true;
+        QTest::newRow("window, BMP") << "bmp" << true;
     }
     void killedSavesLeaveOldOrNew()
     {
         QFETCH(QString, kind);
+        QFETCH(bool, window);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("out file"));
         const QByteArray old(1000, 'o');
         QList<QByteArray> allowed{old};
-        if (kind.startsWith(QLatin1String("bin"))) {
-            allowed << QByteArray(307200, '\x22') << QByteArray(307200, '\x33');
-        } else {
-            for (const QRgb colour : {qRgb(20, 40, 60), qRgb(200, 100, 50)}) {
+        for (const QRgb colour : {qRgb(20, 40, 60), qRgb(200, 100, 50)}) {
+            if (window && kind == QLatin1String("bin")) {
+                // The window converts, then saves the RGB332 bytes or its preview.
+                allowed << QByteArray(307200, char(lumivert::reducePixel(colour)));
+            } else if (kind.startsWith(QLatin1String("bin"))) {
+                allowed << QByteArray(307200, colour == qRgb(20, 40, 60) ? '\x22' : '\x33');
+            } else {
                 QImage picture(640, 480, QImage::Format_RGB32);
-                picture.fill(colour);
+                picture.fill(window ? lumivert::previewPixel(colour) : colour);
                 allowed << lumivert::encodeBmp24(picture);
             }
         }
@@ -108,7 +116,8 @@ private Q_SLOTS:
             file.close();
 
             QProcess victim;
-            victim.start(QStringLiteral(SAVE_VICTIM), {kind, path});
+            victim.start(window ? QStringLiteral(WINDOW_SAVE_VICTIM) : QStringLiteral(SAVE_VICTIM),
+                         {kind, path});
             QVERIFY(victim.waitForReadyRead(10000));
             QThread::usleep(QRandomGenerator::global()->bounded(500, 20000));
             victim.kill();
