@@ -309,6 +309,30 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir.filePath("chosen name")), readAll(dir.filePath("pics/a.BIN")));
     }
 
+    // Japanese names with spaces and commas, in a folder chain far longer than 255 bytes.
+    void longAwkwardPaths()
+    {
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        for (int i = 0; i < 8; ++i)
+            folder += QStringLiteral("/長いフォルダの名前, その%1 です").arg(i);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(folder.toUtf8().size() > 300);
+        const QString picture = folder + QStringLiteral("/写真 1,2.jpg");
+        save(photoLike(QSize(320, 240), 4), picture);
+
+        Run r = runCli({"convert", picture}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        const QString bin = folder + QStringLiteral("/写真 1,2.BIN");
+        QCOMPARE(readAll(bin), windowConversion(picture));
+        r = runCli({"show", bin, "-o", folder + QStringLiteral("/見え方.png")}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(QImage(folder + QStringLiteral("/見え方.png")).size(), QSize(320, 240));
+        r = runCli({"info", bin}, dir.path());
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains(QStringLiteral("320")));
+    }
+
     void parallelEqualsOneJob_data()
     {
         QTest::addColumn<QString>("dither");

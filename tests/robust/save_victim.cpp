@@ -1,30 +1,50 @@
 // Saves two contents in turn over one file for ever, so that a test can kill it at any moment.
-// usage: save_victim bin|bin-unsynced|bmp PATH
+// usage: save_victim bin|bin-unsynced|bmp|window-bin|window-bmp PATH
+//   bin, bin-unsynced, bmp: the file writers themselves;
+//   window-bin, window-bmp: the main window converting and saving through its own commands, its
+//   save dialog answered with PATH every time.
+#include "app/Form1.h"
+#include "app/modal.h"
 #include "files/savefile.h"
 
-#include <QCoreApplication>
-#include <QImage>
+#include <QApplication>
 
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     if (argc != 3)
         return 2;
-    const bool bmp = qstrcmp(argv[1], "bmp") == 0;
-    const bool unsynced = qstrcmp(argv[1], "bin-unsynced") == 0;
+    const QByteArray mode = argv[1];
     const QString path = QString::fromLocal8Bit(argv[2]);
     const QByteArray contents[2] = {QByteArray(307200, '\x22'), QByteArray(307200, '\x33')};
     QImage pictures[2] = {QImage(640, 480, QImage::Format_RGB32), QImage(640, 480, QImage::Format_RGB32)};
     pictures[0].fill(qRgb(20, 40, 60));
     pictures[1].fill(qRgb(200, 100, 50));
+
+    ModalScript script;
+    Form1 form;
+    form.Form_Load();
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {
-        const QString error = bmp        ? lumivert::saveBmp(path, pictures[i % 2])
-                              : unsynced ? lumivert::saveBytesUnsynced(path, contents[i % 2])
-                                         : lumivert::saveBytes(path, contents[i % 2]);
+        QString error;
+        if (mode == "bin") {
+            error = lumivert::saveBytes(path, contents[i % 2]);
+        } else if (mode == "bin-unsynced") {
+            error = lumivert::saveBytesUnsynced(path, contents[i % 2]);
+        } else if (mode == "bmp") {
+            error = lumivert::saveBmp(path, pictures[i % 2]);
+        } else {
+            form.Picture1->setPicture(pictures[i % 2]);
+            form.mnucnv_Click();
+            script.answerFile(path);
+            mode == "window-bmp" ? form.BMPSAVE() : form.BINSAVE();
+            if (!script.messages.isEmpty())
+                error = script.messages.last().text;
+        }
         if (!error.isEmpty())
             return 1;
     }

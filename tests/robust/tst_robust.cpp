@@ -116,8 +116,8 @@ private Q_SLOTS:
             file.close();
 
             QProcess victim;
-            victim.start(window ? QStringLiteral(WINDOW_SAVE_VICTIM) : QStringLiteral(SAVE_VICTIM),
-                         {kind, path});
+            victim.start(QStringLiteral(SAVE_VICTIM),
+                         {window ? QStringLiteral("window-") + kind : kind, path});
             QVERIFY(victim.waitForReadyRead(10000));
             QThread::usleep(QRandomGenerator::global()->bounded(500, 20000));
             victim.kill();
