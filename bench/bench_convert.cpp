@@ -1,9 +1,9 @@
 // Timings of what a conversion, a BIN load and a BMP export spend their time in, on one
 // deterministic 640 x 480 picture. Usage: bench_convert [repetitions]  (default 300)
 
-#include "convert/rgb332.h"
-#include "files/binformat.h"
-#include "files/savefile.h"
+#include "core/rgb332.h"
+#include "core/binformat.h"
+#include "core/savefile.h"
 
 #include <QElapsedTimer>
 #include <QImage>

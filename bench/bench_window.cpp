@@ -1,7 +1,7 @@
 // Timings of the window's own commands on full-size input, offscreen: the conversion with its
 // preview and progress bar, and opening a 640 x 480 BIN file with its painting.
-#include "app/Form1.h"
-#include "app/modal.h"
+#include "gui/Form1.h"
+#include "gui/modal.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

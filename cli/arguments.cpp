@@ -1,6 +1,6 @@
 #include "cli/arguments.h"
 
-#include "app/version.h"
+#include "core/version.h"
 
 #include <QColor>
 

@@ -4,9 +4,9 @@
 #include "cli/plan.h"
 #include "cli/reporter.h"
 #include "cli/runner.h"
-#include "files/binformat.h"
-#include "files/fitting.h"
-#include "files/savefile.h"
+#include "core/binformat.h"
+#include "core/fitting.h"
+#include "core/savefile.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "cli/conversion.h"
 
-#include "cli/turbojpeg.h"
+#include "core/jpegdecoder.h"
 
-#include "convert/scaletofit.h"
-#include "files/fitting.h"
-#include "files/picturefile.h"
-#include "files/savefile.h"
+#include "core/scaletofit.h"
+#include "core/fitting.h"
+#include "core/pictureloader.h"
+#include "core/savefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/dither.h"
+#include "core/dither.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,11 +1,11 @@
 // Any bytes as a picture file: loading under the size limit, then the conversion to RGB332 the
 // way the window runs it (with the preview) and the way a batch run does (without).
 
-#include "convert/rgb332.h"
-#include "files/binformat.h"
-#include "files/fitting.h"
-#include "files/picturefile.h"
-#include "files/savefile.h"
+#include "core/rgb332.h"
+#include "core/binformat.h"
+#include "core/fitting.h"
+#include "core/pictureloader.h"
+#include "core/savefile.h"
 #include "fuzzcheck.h"
 
 #include <QByteArray>

@@ -1,9 +1,9 @@
 // Any bytes as the text a file dialog returns (read both as UTF-8 and as UTF-16), split into files
 // with either separator, and the names the program derives from each file.
 
-#include "app/dialogfilter.h"
-#include "batch/selection.h"
-#include "files/fitting.h"
+#include "core/dialogfilter.h"
+#include "core/selection.h"
+#include "core/fitting.h"
 #include "fuzzcheck.h"
 
 #include <QString>

@@ -1,5 +1,5 @@
-#include "convert/rgb332.h"
-#include "files/picturefile.h"
+#include "core/rgb332.h"
+#include "core/pictureloader.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "convert/dither.h"
-#include "convert/rgb332.h"
-#include "convert/scaletofit.h"
+#include "core/dither.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // Runs the built lumivert-cli on pictures made here and checks its files, exit statuses and messages.
-#include "convert/rgb332.h"
-#include "convert/scaletofit.h"
-#include "files/binformat.h"
-#include "files/picturefile.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
+#include "core/binformat.h"
+#include "core/pictureloader.h"
 
 #include <QDir>
 #include <QFile>

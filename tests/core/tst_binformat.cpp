@@ -1,4 +1,4 @@
-#include "files/binformat.h"
+#include "core/binformat.h"
 
 #include <QTest>
 

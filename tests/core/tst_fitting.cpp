@@ -1,4 +1,4 @@
-#include "files/fitting.h"
+#include "core/fitting.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "files/fitting.h"
-#include "files/picturefile.h"
+#include "core/fitting.h"
+#include "core/pictureloader.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "convert/rgb332.h"
+#include "core/rgb332.h"
 
 #include <QRandomGenerator>
 #include <QTest>

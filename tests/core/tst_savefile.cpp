@@ -1,4 +1,4 @@
-#include "files/savefile.h"
+#include "core/savefile.h"
 
 #include <QDir>
 #include <QFile>

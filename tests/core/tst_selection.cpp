@@ -1,4 +1,4 @@
-#include "batch/selection.h"
+#include "core/selection.h"
 
 #include <QTest>
 

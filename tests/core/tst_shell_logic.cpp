@@ -1,7 +1,7 @@
-#include "app/dialogfilter.h"
-#include "app/splashlogic.h"
-#include "app/windowsize.h"
-#include "batch/selection.h"
+#include "core/dialogfilter.h"
+#include "core/splashlogic.h"
+#include "core/windowsize.h"
+#include "core/selection.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Loads one picture under the size limit and reports the outcome and the peak resident memory.
 // usage: load_probe FILE   prints "<status> <peak KiB>"
-#include "files/picturefile.h"
+#include "core/pictureloader.h"
 
 #include <QCoreApplication>
 

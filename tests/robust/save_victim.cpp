@@ -3,9 +3,9 @@
 //   bin, bin-unsynced, bmp: the file writers themselves;
 //   window-bin, window-bmp: the main window converting and saving through its own commands, its
 //   save dialog answered with PATH every time.
-#include "app/Form1.h"
-#include "app/modal.h"
-#include "files/savefile.h"
+#include "gui/Form1.h"
+#include "gui/modal.h"
+#include "core/savefile.h"
 
 #include <QApplication>
 

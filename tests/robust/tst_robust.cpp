@@ -1,5 +1,5 @@
-#include "convert/rgb332.h"
-#include "files/savefile.h"
+#include "core/rgb332.h"
+#include "core/savefile.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "uitest.h"
 
-#include "convert/rgb332.h"
+#include "core/rgb332.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

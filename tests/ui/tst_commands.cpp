@@ -1,8 +1,8 @@
 #include "uitest.h"
 
-#include "app/globals.h"
-#include "convert/rgb332.h"
-#include "files/binformat.h"
+#include "gui/globals.h"
+#include "core/rgb332.h"
+#include "core/binformat.h"
 
 #include <QLabel>
 #include <QProgressBar>

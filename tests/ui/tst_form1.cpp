@@ -1,7 +1,7 @@
 #include "uitest.h"
 
-#include "app/frmAbout.h"
-#include "app/globals.h"
+#include "gui/frmAbout.h"
+#include "gui/globals.h"
 
 #include <QAction>
 #include <QApplication>

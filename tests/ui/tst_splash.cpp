@@ -1,9 +1,9 @@
-#include "app/Form1.h"
-#include "app/display.h"
-#include "app/frmSplash.h"
-#include "app/globals.h"
-#include "app/modal.h"
-#include "app/splashlogic.h"
+#include "gui/Form1.h"
+#include "gui/screeninfo.h"
+#include "gui/frmSplash.h"
+#include "gui/globals.h"
+#include "gui/modal.h"
+#include "core/splashlogic.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "uitest.h"
 
-#include "app/globals.h"
-#include "files/binformat.h"
-#include "files/fitting.h"
+#include "gui/globals.h"
+#include "core/binformat.h"
+#include "core/fitting.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "uitest.h"
 
-#include "app/globals.h"
+#include "gui/globals.h"
 
 #include <QFile>
 #include <QImageWriter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Form1.h"
-#include "app/modal.h"
+#include "gui/Form1.h"
+#include "gui/modal.h"
 
 #include <QImage>
 #include <QString>

@@ -1,0 +1,39 @@
+#include "core/selection.h"
+
+namespace lumivert {
+
+QStringList parseSelection(const QString &selection, QChar separator)
+{
+    const QStringList parts = selection.split(QChar(u'\0'));
+    if (parts.size() == 1)
+        return parts;
+    QString folder = parts.first();
+    if (folder.endsWith(separator))
+        folder.chop(1);
+    QStringList files;
+    files.reserve(parts.size() - 1);
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        files << folder + separator + parts.at(i);
+    return files;
+}
+
+std::optional<QString> batchOutputPath(const QString &picturePath)
+{
+    if (picturePath.size() < 3)
+        return std::nullopt;
+    return picturePath.left(picturePath.size() - 3) + QStringLiteral("BIN");
+}
+
+QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator)
+{
+    if (outputPath == picturePath)
+        return QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。");
+    const auto folderOf = [separator](const QString &path) {
+        return path.left(path.lastIndexOf(separator) + 1);
+    };
+    if (folderOf(outputPath) != folderOf(picturePath))
+        return QStringLiteral("BINファイルの名前が画像ファイルのフォルダーの外を指します。");
+    return {};
+}
+
+} // namespace lumivert

@@ -1,0 +1,21 @@
+#include "core/splashlogic.h"
+
+#include "core/version.h"
+
+namespace lumivert {
+
+SplashAction splashTick(int depth, int width, qint16 ticks)
+{
+    if (depth < 24)
+        return SplashAction::ColourWarning;
+    if (width < 800)
+        return SplashAction::WidthWarning;
+    return ticks % 4 == 0 ? SplashAction::ShowMain : SplashAction::None;
+}
+
+QString versionText()
+{
+    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+}
+
+} // namespace lumivert

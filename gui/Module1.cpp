@@ -1,0 +1,10 @@
+#include "gui/Module1.h"
+
+#include "gui/frmSplash.h"
+
+void Main()
+{
+    auto *splash = new frmSplash;
+    splash->show();
+    splash->repaint();
+}

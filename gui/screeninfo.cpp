@@ -1,0 +1,55 @@
+#include "gui/screeninfo.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <optional>
+
+namespace ScreenInfo {
+
+namespace {
+
+struct Fixed
+{
+    int depth;
+    int width;
+};
+std::optional<Fixed> fixed;
+
+const QScreen *screenOf(const QWidget *window)
+{
+    if (window && window->screen())
+        return window->screen();
+    return QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+int depth(const QWidget *window)
+{
+    if (fixed)
+        return fixed->depth;
+    const QScreen *screen = screenOf(window);
+    return screen ? screen->depth() : 0;
+}
+
+int width(const QWidget *window)
+{
+    if (fixed)
+        return fixed->width;
+    const QScreen *screen = screenOf(window);
+    return screen ? screen->geometry().width() : 0;
+}
+
+void setOverride(int depth, int width)
+{
+    fixed = Fixed{depth, width};
+}
+
+void clearOverride()
+{
+    fixed.reset();
+}
+
+} // namespace ScreenInfo
