@@ -6,14 +6,14 @@
 #   FUZZ_BUILD    build directory (default: build-fuzz)
 #   FUZZ_SECONDS  time per harness (default: 60)
 #   FUZZ_JOBS     parallel compile jobs (default: 2)
-#   CORPUS        the third-party picture corpus (default: ../shared/corpus from the project root)
+#   CORPUS        the third-party picture corpus (default: tests/data/corpus)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${FUZZ_BUILD:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-2}
-corpus=${CORPUS:-../shared/corpus}
+corpus=${CORPUS:-tests/data/corpus}
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"$jobs"
@@ -23,16 +23,15 @@ work="$build/work"
 rm -rf "$work" "$build/artifacts" "$build/logs"
 mkdir -p "$work/picture" "$work/bin" "$work/selection" "$build/logs"
 
-if [ -d "$corpus/bmpsuite" ] || [ -d "$corpus/jpeg" ]; then
-  for dir in "$corpus"/bmpsuite/*/; do
-    [ -d "$dir" ] || continue
-    class=$(basename "$dir")
-    for f in "$dir"*; do cp "$f" "$work/picture/bmpsuite_${class}_$(basename "$f")"; done
-  done
-  [ -d "$corpus/jpeg" ] && cp "$corpus"/jpeg/* "$work/picture/"
-else
-  echo "note: no picture corpus at $corpus; fuzz_picture starts from the project's own seeds only"
+if [ ! -d "$corpus/bmpsuite" ] || [ ! -d "$corpus/jpeg" ]; then
+  echo "the picture corpus is missing at $corpus" >&2
+  exit 1
 fi
+for dir in "$corpus"/bmpsuite/*/; do
+  class=$(basename "$dir")
+  for f in "$dir"*; do cp "$f" "$work/picture/bmpsuite_${class}_$(basename "$f")"; done
+done
+cp "$corpus"/jpeg/* "$work/picture/"
 for kind in picture bin selection; do
   if [ -d "fuzz/seeds/$kind" ] && [ -n "$(ls -A "fuzz/seeds/$kind")" ]; then
     cp "fuzz/seeds/$kind"/* "$work/$kind/"

@@ -37,7 +37,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("relative");
         QTest::addColumn<QString>("cls");
         if (!QFileInfo::exists(Corpus))
-            QSKIP("the shared picture corpus is not there");
+            QFAIL("the picture corpus is missing: " LUMIVERT_CORPUS);
         QHash<QString, QString> manifest;
         QFile file(Corpus + QStringLiteral("/MANIFEST.tsv"));
         if (file.open(QIODevice::ReadOnly)) {

@@ -331,7 +331,7 @@ void TestPictureFile::corpus_data()
 
     const QDir corpus(CorpusDir);
     if (!corpus.exists())
-        QSKIP("the picture corpus is not there");
+        QFAIL("the picture corpus is missing: " LUMIVERT_CORPUS);
 
     QFile manifest(corpus.filePath(QStringLiteral("MANIFEST.tsv")));
     QVERIFY(manifest.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -410,7 +410,7 @@ void TestPictureFile::corpusEncodingsAgree_data()
     QTest::addColumn<QString>("reference");
 
     if (!QDir(CorpusDir).exists())
-        QSKIP("the picture corpus is not there");
+        QFAIL("the picture corpus is missing: " LUMIVERT_CORPUS);
     // The BMP Suite stores one picture in many ways; each must come out pixel for pixel the same.
     for (const char *file : {"pal8-0", "pal8os2", "pal8rle", "pal8topdown", "pal8v4", "pal8v5"})
         QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("pal8");

@@ -62,7 +62,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         if (!QFileInfo::exists(Corpus))
-            QSKIP("the shared picture corpus is not there");
+            QFAIL("the picture corpus is missing: " LUMIVERT_CORPUS);
         QVERIFY(corpusFiles().size() > 100);
     }
 
