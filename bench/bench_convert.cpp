@@ -1,8 +1,8 @@
 // Timings of what a conversion, a BIN load and a BMP export spend their time in, on one
 // deterministic 640 x 480 picture. Usage: bench_convert [repetitions]  (default 300)
 
-#include "core/rgb332.h"
 #include "core/binformat.h"
+#include "core/rgb332.h"
 #include "core/savefile.h"
 
 #include <QElapsedTimer>
@@ -95,7 +95,7 @@ QList<Row> coreTimings(int repetitions)
     QByteArray bin(Pixels, Qt::Uninitialized);
     auto *out = reinterpret_cast<uchar *>(bin.data());
 
-    // CONV in a batch run: the reduction alone.
+    // The conversion in a batch run: the reduction alone.
     {
         const auto ms = timeMs(repetitions, [&] {
             for (int y = 0; y < Height; ++y)
@@ -106,7 +106,7 @@ QList<Row> coreTimings(int repetitions)
         rows << perPixel(QStringLiteral("RGB332 reduction (reduceRow)"), ms, 1.0);
     }
 
-    // CONV with its preview: reduce and repaint in place. The preview keeps every channel's band,
+    // The conversion with its preview: reduce and repaint in place. The preview keeps every channel's band,
     // so repeated passes over the painted picture do the same work as the first.
     {
         QImage shown = picture.copy();
@@ -119,7 +119,7 @@ QList<Row> coreTimings(int repetitions)
         rows << perPixel(QStringLiteral("reduction with preview (reduceRowWithPreview)"), ms, 1.0);
     }
 
-    // BINOPEN of a 307200-byte file: painting every byte in its shown colour.
+    // Opening a 307200-byte BIN file: painting every byte in its shown colour.
     {
         QImage painted(Width, Height, QImage::Format_RGB32);
         int lastRow = -1;
@@ -129,7 +129,7 @@ QList<Row> coreTimings(int repetitions)
         rows << perPixel(QStringLiteral("BIN painting (paintBin, 307200 bytes)"), ms, 0);
     }
 
-    // BMPSAVE: encoding the shown picture as a 24-bit BMP (the file write itself not included).
+    // BMP export: encoding the shown picture as a 24-bit BMP (the file write itself not included).
     {
         QByteArray bmp;
         const auto [median, best] = timeMs(std::max(1, repetitions / 3), [&] { bmp = encodeBmp24(picture); });

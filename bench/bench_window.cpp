@@ -1,7 +1,9 @@
 // Timings of the window's own commands on full-size input, offscreen: the conversion with its
-// preview and progress bar, and opening a 640 x 480 BIN file with its painting.
-#include "gui/Form1.h"
-#include "gui/modal.h"
+// preview and progress bar, and opening a 640 x 480 BIN file with its painting, each shown by the
+// real main window.
+#include "core/modal.h"
+#include "core/session.h"
+#include "gui/mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,10 +36,10 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ModalScript script;
-    Form1 form;
-    form.Form_Load();
-    form.show();
+    lumivert::ModalScript script;
+    lumivert::MainWindow window(0);
+    window.show();
+    lumivert::Session &session = *window.session();
 
     QImage picture(640, 480, QImage::Format_RGB32);
     for (int y = 0; y < 480; ++y) {
@@ -53,12 +55,12 @@ int main(int argc, char *argv[])
 
     const int repetitions = 200;
     const double conv = bestMs(
-        repetitions, [&] { form.Picture1->setPicture(picture); }, [&] { form.mnucnv_Click(); });
+        repetitions, [&] { session.setPicture(picture); }, [&] { session.convertPicture(); });
     const double open = bestMs(
-        repetitions, [&] { script.answerFile(bin); }, [&] { form.BINOPEN(); });
+        repetitions, [&] { script.answerFile(bin); }, [&] { session.openBin(); });
 
     std::printf("%-44s %10s %8s\n", "window command (640 x 480, median)", "ms", "goal");
-    std::printf("%-44s %10.3f %8s\n", "CONV with preview and progress", conv, "<= 10");
-    std::printf("%-44s %10.3f %8s\n", "BINOPEN read and paint of 307200 bytes", open, "<= 10");
+    std::printf("%-44s %10.3f %8s\n", "conversion with preview and progress", conv, "<= 10");
+    std::printf("%-44s %10.3f %8s\n", "BIN open: read and paint of 307200 bytes", open, "<= 10");
     return 0;
 }

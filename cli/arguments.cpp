@@ -263,7 +263,7 @@ ParsedArguments parseArguments(const QStringList &args)
 
 QString versionText()
 {
-    return QStringLiteral("lumivert-cli %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+    return QStringLiteral("lumivert-cli ") + versionString();
 }
 
 QString usageText()

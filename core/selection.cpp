@@ -36,4 +36,11 @@ QString batchOutputProblem(const QString &picturePath, const QString &outputPath
     return {};
 }
 
+std::optional<QString> proposedSaveName(const QString &openedPath)
+{
+    if (openedPath.size() < 4)
+        return std::nullopt;
+    return openedPath.chopped(4);
+}
+
 } // namespace lumivert

@@ -19,4 +19,8 @@ std::optional<QString> batchOutputPath(const QString &picturePath);
 // picture itself nor leave the picture's folder.
 QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator);
 
+// The name the save dialogs propose after a file was opened: its path without the last four characters
+// (the dot and a three-letter extension). None when the path is shorter than four characters.
+std::optional<QString> proposedSaveName(const QString &openedPath);
+
 } // namespace lumivert

@@ -4,7 +4,7 @@
 
 namespace lumivert {
 
-SplashAction splashTick(int depth, int width, qint16 ticks)
+SplashAction splashTick(int depth, int width, int ticks)
 {
     if (depth < 24)
         return SplashAction::ColourWarning;
@@ -15,7 +15,7 @@ SplashAction splashTick(int depth, int width, qint16 ticks)
 
 QString versionText()
 {
-    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+    return QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + versionString();
 }
 
 } // namespace lumivert

@@ -14,15 +14,9 @@ enum class SplashAction {
 
 // Decides a tick from the measured display; `ticks` is the splash counter before the tick.
 // The colour check comes first, so a display failing both gets only the colour warning.
-SplashAction splashTick(int depth, int width, qint16 ticks);
+SplashAction splashTick(int depth, int width, int ticks);
 
 // "ﾊﾞｰｼﾞｮﾝ 5.1.0", as the splash screen and the About box show it.
 QString versionText();
-
-inline const QString ColourWarningText =
-    QStringLiteral("カラーパレットをフルカラー（２４ビット以上）に設定して下さい。");
-inline const QString WidthWarningText =
-    QStringLiteral("画面領域をＳＶＧＡ（８００×６００）以上に設定して下さい。");
-inline const QString WarningTitle = QStringLiteral("警告");
 
 } // namespace lumivert

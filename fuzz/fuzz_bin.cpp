@@ -2,9 +2,9 @@
 // Few inputs have one of the two lengths that show a picture, so each input is also tried as a
 // BIN of such a length: the first byte picks the length, the rest is repeated to fill it.
 
-#include "core/rgb332.h"
 #include "core/binformat.h"
 #include "core/pictureloader.h"
+#include "core/rgb332.h"
 #include "core/savefile.h"
 #include "fuzzcheck.h"
 

@@ -3,7 +3,6 @@
 
 #include "core/dialogfilter.h"
 #include "core/selection.h"
-#include "core/fitting.h"
 #include "fuzzcheck.h"
 
 #include <QString>
@@ -21,7 +20,7 @@ const QChar Nul(u'\0');
 
 void checkNames(const QString &file, QChar separator)
 {
-    const auto stem = withoutLastFour(file);
+    const auto stem = proposedSaveName(file);
     FUZZ_CHECK(stem.has_value() == (file.size() >= 4));
     if (stem)
         FUZZ_CHECK(*stem + file.right(4) == file);

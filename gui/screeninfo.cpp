@@ -6,7 +6,7 @@
 
 #include <optional>
 
-namespace ScreenInfo {
+namespace lumivert::ScreenInfo {
 
 namespace {
 
@@ -52,4 +52,4 @@ void clearOverride()
     fixed.reset();
 }
 
-} // namespace ScreenInfo
+} // namespace lumivert::ScreenInfo

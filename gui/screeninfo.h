@@ -4,7 +4,7 @@ class QWidget;
 
 // The display checks' view of the screen: colour bits per pixel and width in pixels of the screen
 // that holds `window`. Tests set fixed values instead.
-namespace ScreenInfo {
+namespace lumivert::ScreenInfo {
 
 int depth(const QWidget *window);
 int width(const QWidget *window);
@@ -12,4 +12,4 @@ int width(const QWidget *window);
 void setOverride(int depth, int width);
 void clearOverride();
 
-} // namespace ScreenInfo
+} // namespace lumivert::ScreenInfo

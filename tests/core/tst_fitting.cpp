@@ -1,4 +1,6 @@
 #include "core/fitting.h"
+#include "core/selection.h"
+#include "core/windowlayout.h"
 
 #include <QTest>
 
@@ -6,9 +8,8 @@ using namespace lumivert;
 
 namespace {
 
-// Picture1 never moves from here.
-constexpr int BoxLeft = 8;
-constexpr int BoxTop = 32;
+// The picture box never moves from here.
+constexpr QPoint BoxPos(8, 32);
 
 } // namespace
 
@@ -21,10 +22,8 @@ private Q_SLOTS:
     void sizeLimit();
     void layout_data();
     void layout();
-    void roundHalfEven_data();
-    void roundHalfEven();
-    void withoutLastFour_data();
-    void withoutLastFour();
+    void proposedSaveName_data();
+    void proposedSaveName();
 };
 
 void TestFitting::sizeLimit_data()
@@ -53,72 +52,49 @@ void TestFitting::layout_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::addColumn<bool>("floorAt80");
+    QTest::addColumn<FitRule>("rule");
     QTest::addColumn<int>("progressTop");
     QTest::addColumn<int>("label1Top");
     QTest::addColumn<int>("labelsLeft");
-    QTest::addColumn<QString>("label2");
-    QTest::addColumn<QString>("label3");
+    QTest::addColumn<QString>("widthText");
+    QTest::addColumn<QString>("heightText");
 
-    QTest::newRow("20 high: status floored at 80")
-        << 100 << 20 << true << 57 << 80 << 118 << QStringLiteral("X=100") << QStringLiteral("Y=20");
+    QTest::newRow("20 high: status floored at 80") << 100 << 20 << FitRule::Picture << 57 << 80 << 118
+                                                   << QStringLiteral("X=100") << QStringLiteral("Y=20");
     QTest::newRow("43 high: still 80")
-        << 50 << 43 << true << 80 << 80 << 68 << QStringLiteral("X=50") << QStringLiteral("Y=43");
+        << 50 << 43 << FitRule::Picture << 80 << 80 << 68 << QStringLiteral("X=50") << QStringLiteral("Y=43");
     QTest::newRow("44 high: just below the picture")
-        << 50 << 44 << true << 81 << 81 << 68 << QStringLiteral("X=50") << QStringLiteral("Y=44");
-    QTest::newRow("320 x 240") << 320 << 240 << true << 277 << 277 << 338 << QStringLiteral("X=320")
-                               << QStringLiteral("Y=240");
-    QTest::newRow("640 x 480") << 640 << 480 << true << 517 << 517 << 658 << QStringLiteral("X=640")
-                               << QStringLiteral("Y=480");
-    QTest::newRow("1 x 1") << 1 << 1 << true << 38 << 80 << 19 << QStringLiteral("X=1")
+        << 50 << 44 << FitRule::Picture << 81 << 81 << 68 << QStringLiteral("X=50") << QStringLiteral("Y=44");
+    QTest::newRow("320 x 240") << 320 << 240 << FitRule::Picture << 277 << 277 << 338
+                               << QStringLiteral("X=320") << QStringLiteral("Y=240");
+    QTest::newRow("640 x 480") << 640 << 480 << FitRule::Picture << 517 << 517 << 658
+                               << QStringLiteral("X=640") << QStringLiteral("Y=480");
+    QTest::newRow("1 x 1") << 1 << 1 << FitRule::Picture << 38 << 80 << 19 << QStringLiteral("X=1")
                            << QStringLiteral("Y=1");
+    QTest::newRow("pasted: the progress bar stays") << 100 << 20 << FitRule::PastedPicture << -1 << 80 << 118
+                                                    << QStringLiteral("X=100") << QStringLiteral("Y=20");
     // BIN loading lays out without the floor; its sizes are never that small, but the rule is the sum.
-    QTest::newRow("no floor: 20 high")
-        << 100 << 20 << false << 57 << 57 << 118 << QStringLiteral("X=100") << QStringLiteral("Y=20");
-    QTest::newRow("no floor: 320 x 240")
-        << 320 << 240 << false << 277 << 277 << 338 << QStringLiteral("X=320") << QStringLiteral("Y=240");
+    QTest::newRow("no floor: 20 high") << 100 << 20 << FitRule::BinFile << 57 << 57 << 118
+                                       << QStringLiteral("X=100") << QStringLiteral("Y=20");
+    QTest::newRow("no floor: 320 x 240") << 320 << 240 << FitRule::BinFile << 277 << 277 << 338
+                                         << QStringLiteral("X=320") << QStringLiteral("Y=240");
 }
 
 void TestFitting::layout()
 {
     QFETCH(int, width);
     QFETCH(int, height);
-    QFETCH(bool, floorAt80);
+    QFETCH(FitRule, rule);
 
-    const FitLayout fit = fitToPicture(width, height, BoxLeft, BoxTop, floorAt80);
-    QTEST(fit.progressTop, "progressTop");
-    QTEST(fit.label1Top, "label1Top");
+    const FitLayout fit = fitToPicture(QSize(width, height), BoxPos, rule);
+    QTEST(fit.progressTop.value_or(-1), "progressTop");
+    QTEST(fit.statusTop, "label1Top");
     QTEST(fit.sizeLabelsLeft, "labelsLeft");
-    QTEST(fit.label2, "label2");
-    QTEST(fit.label3, "label3");
-    QCOMPARE(int(fit.labelTop), height + BoxTop + 5);
+    QTEST(fit.widthText, "widthText");
+    QTEST(fit.heightText, "heightText");
 }
 
-void TestFitting::roundHalfEven_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<qint64>("rounded");
-
-    QTest::newRow("0.5") << 0.5 << qint64(0);
-    QTest::newRow("1.5") << 1.5 << qint64(2);
-    QTest::newRow("2.5") << 2.5 << qint64(2);
-    QTest::newRow("3.5") << 3.5 << qint64(4);
-    QTest::newRow("2.4999") << 2.4999 << qint64(2);
-    QTest::newRow("2.5001") << 2.5001 << qint64(3);
-    QTest::newRow("whole") << 277.0 << qint64(277);
-    QTest::newRow("-0.5") << -0.5 << qint64(0);
-    QTest::newRow("-1.5") << -1.5 << qint64(-2);
-    QTest::newRow("-2.5") << -2.5 << qint64(-2);
-    QTest::newRow("-2.6") << -2.6 << qint64(-3);
-}
-
-void TestFitting::roundHalfEven()
-{
-    QFETCH(double, value);
-    QTEST(lumivert::roundHalfEven(value), "rounded");
-}
-
-void TestFitting::withoutLastFour_data()
+void TestFitting::proposedSaveName_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("cut");
@@ -137,13 +113,13 @@ void TestFitting::withoutLastFour_data()
     QTest::newRow("shorter than four") << QStringLiteral("a.b") << false << QString();
 }
 
-void TestFitting::withoutLastFour()
+void TestFitting::proposedSaveName()
 {
     QFETCH(QString, path);
     QFETCH(bool, cut);
     QFETCH(QString, expected);
 
-    const std::optional<QString> result = lumivert::withoutLastFour(path);
+    const std::optional<QString> result = lumivert::proposedSaveName(path);
     QCOMPARE(result.has_value(), cut);
     if (cut)
         QCOMPARE(*result, expected);

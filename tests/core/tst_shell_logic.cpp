@@ -1,7 +1,7 @@
 #include "core/dialogfilter.h"
-#include "core/splashlogic.h"
-#include "core/windowsize.h"
 #include "core/selection.h"
+#include "core/splashlogic.h"
+#include "core/windowlayout.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -52,7 +52,7 @@ void TestShellLogic::splashTick()
     QFETCH(int, depth);
     QFETCH(int, width);
     QFETCH(int, ticks);
-    QTEST(lumivert::splashTick(depth, width, qint16(ticks)), "action");
+    QTEST(lumivert::splashTick(depth, width, ticks), "action");
 }
 
 void TestShellLogic::versionText()

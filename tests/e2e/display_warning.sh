@@ -13,7 +13,7 @@ warning=$(wait_window 5000 --name '^警告$') || fail "no warning within 5 s of 
 delay=$(($(now_ms) - splash_shown))
 echo "warning shown ${delay} ms after the splash screen"
 # The first check runs half a second in; the main window would come at two seconds.
-expect_between "delay of the warning" "$delay" 300 1500
+expect_time_between "delay of the warning" "$delay" 300 1500
 
 kill -0 "$APP" 2>/dev/null || fail "the program ended before the warning was acknowledged"
 # Two more check periods with the warning open: the program keeps waiting on that one box.

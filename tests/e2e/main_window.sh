@@ -24,8 +24,8 @@ main=$(wait_window 6000 --name '^256色Lumivert$') || fail "no main window withi
 opened=$(now_ms)
 echo "main window $((opened - APP_STARTED)) ms after start," \
     "$((opened - splash_shown)) ms after the splash screen"
-expect_between "time from start to the main window (ms)" $((opened - APP_STARTED)) 1500 4000
-expect_between "time from the splash screen to the main window (ms)" $((opened - splash_shown)) 1400 3000
+expect_time_between "time from start to the main window (ms)" $((opened - APP_STARTED)) 1500 4000
+expect_time_between "time from the splash screen to the main window (ms)" $((opened - splash_shown)) 1400 3000
 
 wait_count 2000 1 --class '^lumivert$' || fail "the splash screen stayed open beside the main window"
 if xdotool search --name '^警告$' >/dev/null 2>&1; then

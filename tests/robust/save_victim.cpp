@@ -1,20 +1,20 @@
 // Saves two contents in turn over one file for ever, so that a test can kill it at any moment.
 // usage: save_victim bin|bin-unsynced|bmp|window-bin|window-bmp PATH
 //   bin, bin-unsynced, bmp: the file writers themselves;
-//   window-bin, window-bmp: the main window converting and saving through its own commands, its
-//   save dialog answered with PATH every time.
-#include "gui/Form1.h"
-#include "gui/modal.h"
+//   window-bin, window-bmp: the window's session converting and saving through its own commands,
+//   its save dialog answered with PATH every time.
+#include "core/modal.h"
 #include "core/savefile.h"
+#include "core/session.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     if (argc != 3)
         return 2;
     const QByteArray mode = argv[1];
@@ -24,9 +24,11 @@ int main(int argc, char *argv[])
     pictures[0].fill(qRgb(20, 40, 60));
     pictures[1].fill(qRgb(200, 100, 50));
 
-    ModalScript script;
-    Form1 form;
-    form.Form_Load();
+    lumivert::ModalScript script;
+    lumivert::Session session;
+    QString failure;
+    QObject::connect(&session, &lumivert::Session::messageRequested,
+                     [&failure](const lumivert::Message &m) { failure = m.text; });
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {
@@ -38,12 +40,11 @@ int main(int argc, char *argv[])
         } else if (mode == "bmp") {
             error = lumivert::saveBmp(path, pictures[i % 2]);
         } else {
-            form.Picture1->setPicture(pictures[i % 2]);
-            form.mnucnv_Click();
+            session.setPicture(pictures[i % 2]);
+            session.convertPicture();
             script.answerFile(path);
-            mode == "window-bmp" ? form.BMPSAVE() : form.BINSAVE();
-            if (!script.messages.isEmpty())
-                error = script.messages.last().text;
+            mode == "window-bmp" ? session.exportBmp() : session.saveBin();
+            error = failure;
         }
         if (!error.isEmpty())
             return 1;

@@ -1,33 +1,43 @@
 #include "uitest.h"
 
-#include "gui/globals.h"
-
+#include <QAction>
 #include <QFile>
 #include <QImageWriter>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
 
-Fixture::Fixture()
-{
-    Module1::reset();
-    form = std::make_unique<Form1>();
-    form->Form_Load();
-}
+using namespace lumivert;
+
+Fixture::Fixture(int measuredScreenWidth) : window(std::make_unique<MainWindow>(measuredScreenWidth)) {}
 
 Fixture::~Fixture() = default;
 
-QStringList Fixture::messageTexts() const
+QWidget *Fixture::picture() const
 {
-    QStringList texts;
-    for (const Modal::Message &m : script.messages)
-        texts << m.text;
-    return texts;
+    return window->findChild<QWidget *>(QStringLiteral("Picture1"));
 }
 
-QStringList Fixture::messageTitles() const
+QLabel *Fixture::label(const char *name) const
 {
-    QStringList titles;
-    for (const Modal::Message &m : script.messages)
-        titles << m.title;
-    return titles;
+    return window->findChild<QLabel *>(QString::fromLatin1(name));
+}
+
+QProgressBar *Fixture::progressBar() const
+{
+    return window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+}
+
+void Fixture::trigger(const char *name) const
+{
+    if (auto *button = window->findChild<QToolButton *>(QString::fromLatin1(name))) {
+        button->click();
+        return;
+    }
+    auto *action = window->findChild<QAction *>(QString::fromLatin1(name));
+    QVERIFY2(action, name);
+    action->trigger();
 }
 
 QImage patternImage(int width, int height)
@@ -42,22 +52,12 @@ QImage patternImage(int width, int height)
     return image;
 }
 
-QString writePicture(const QString &path, const QImage &image, const char *format)
+QString writePicture(const QString &path, const QImage &image)
 {
-    QImageWriter writer(path, format);
-    if (qstrcmp(format, "JPG") == 0)
-        writer.setQuality(95);
+    QImageWriter writer(path, "BMP");
     if (!writer.write(image))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(writer.errorString()));
     return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -65,12 +65,4 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray binBytes(qsizetype length)
-{
-    QByteArray bytes(length, Qt::Uninitialized);
-    for (qsizetype i = 0; i < length; ++i)
-        bytes[i] = char((i * 37 + i / 320) & 0xFF);
-    return bytes;
 }

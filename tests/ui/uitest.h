@@ -1,7 +1,8 @@
 #pragma once
 
-#include "gui/Form1.h"
-#include "gui/modal.h"
+#include "core/modal.h"
+#include "core/session.h"
+#include "gui/mainwindow.h"
 
 #include <QImage>
 #include <QString>
@@ -9,27 +10,32 @@
 
 #include <memory>
 
-// What every window test needs: a loaded main window whose dialogs and message boxes are answered
-// by a script, in a folder of its own.
+class QLabel;
+class QProgressBar;
+
+// What every window test needs: a main window whose dialogs and message boxes are answered by a
+// script, in a folder of its own.
 struct Fixture
 {
-    Fixture();
+    explicit Fixture(int measuredScreenWidth = 0);
     ~Fixture();
 
-    ModalScript script;
+    lumivert::ModalScript script;
     QTemporaryDir dir;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<lumivert::MainWindow> window;
 
+    lumivert::Session &session() const { return *window->session(); }
     QString path(const QString &name) const { return dir.filePath(name); }
-    QStringList messageTexts() const;
-    QStringList messageTitles() const;
+    // The window's parts, found by their design names.
+    QWidget *picture() const;
+    QLabel *label(const char *name) const;
+    QProgressBar *progressBar() const;
+    // Triggers the action or toolbar button of that name.
+    void trigger(const char *name) const;
 };
 
 // A picture whose every pixel differs from its neighbours, so misplaced pixels show.
 QImage patternImage(int width, int height);
-// Writes `image` as a file of the given format ("BMP", "JPG", "PNG") and returns its path.
-QString writePicture(const QString &path, const QImage &image, const char *format = "BMP");
-QByteArray readFile(const QString &path);
+// Writes `image` as a BMP file and returns its path.
+QString writePicture(const QString &path, const QImage &image);
 void writeFile(const QString &path, const QByteArray &bytes);
-// Bytes whose values run through 0..255 in a pattern that depends on the length.
-QByteArray binBytes(qsizetype length);

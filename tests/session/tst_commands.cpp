@@ -1,16 +1,19 @@
-#include "uitest.h"
+#include "sessiontest.h"
 
-#include "gui/globals.h"
-#include "core/rgb332.h"
 #include "core/binformat.h"
+#include "core/rgb332.h"
+#include "core/session.h"
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QSignalSpy>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
+
+using namespace lumivert;
 
 namespace {
 
@@ -49,16 +52,16 @@ class TestCommands : public QObject
     Q_OBJECT
 
 private:
-    // Opens `path` through the picture-open command.
-    static void open(Fixture &f, const QString &path)
-    {
-        f.script.answerFile(path);
-        f.form->BMPOPEN();
-    }
     static QString folder(Fixture &f)
     {
         QDir(f.dir.path()).mkpath(Awkward);
         return f.dir.filePath(Awkward);
+    }
+    // Sets the batch flag the only way there is: a batch run whose dialog is cancelled.
+    static void enterBatchMode(Fixture &f)
+    {
+        f.script.cancelFile();
+        f.session.runBatch();
     }
 
 private Q_SLOTS:
@@ -80,56 +83,52 @@ private Q_SLOTS:
         QFETCH(int, byte);
         QFETCH(QRgb, shown);
         Fixture f;
-        f.form->Picture1->setPicture(solid(3, 2, colour));
-        f.form->mnucnv_Click();
-        QCOMPARE(*f.form->ConvBuf, QByteArray(6, char(byte)));
-        QCOMPARE(f.form->Picture1->Point(2, 1), shown);
+        f.session.setPicture(solid(3, 2, colour));
+        f.session.convertPicture();
+        QCOMPARE(*f.session.convertedBytes(), QByteArray(6, char(byte)));
+        QCOMPARE(f.session.picture().pixel(2, 1), shown);
     }
 
     void conversionLayoutAndProgress()
     {
         Fixture f;
         const QImage picture = patternImage(123, 77);
-        f.form->Picture1->setPicture(picture);
-        QList<int> values;
-        connect(f.form->ProgressBar1, &QProgressBar::valueChanged, [&](int v) { values << v; });
-        f.form->Toolbar1_ButtonClick(QStringLiteral("conv"));
+        f.session.setPicture(picture);
+        f.session.convertPicture();
 
-        QCOMPARE(f.form->ConvBuf->size(), 123 * 77);
-        QCOMPARE(Module1::ImgWidth, 123);
-        QCOMPARE(Module1::ImgHeight, 77);
+        QCOMPARE(f.session.convertedBytes()->size(), 123 * 77);
         for (const QPoint p :
              {QPoint(0, 0), QPoint(122, 0), QPoint(0, 76), QPoint(57, 33), QPoint(122, 76)}) {
             const int index = p.y() * 123 + p.x();
-            QCOMPARE(quint8(f.form->ConvBuf->at(index)), lumivert::reducePixel(picture.pixel(p)));
-            QCOMPARE(f.form->Picture1->Point(p.x(), p.y()),
-                     lumivert::expandByte(quint8(f.form->ConvBuf->at(index))));
+            QCOMPARE(quint8(f.session.convertedBytes()->at(index)), reducePixel(picture.pixel(p)));
+            QCOMPARE(f.session.picture().pixel(p.x(), p.y()),
+                     expandByte(quint8(f.session.convertedBytes()->at(index))));
         }
-        QCOMPARE(f.form->ProgressBar1->maximum(), 77);
-        QCOMPARE(values.last(), 76);
-        QVERIFY(f.form->ProgressBar1->isHidden());
-        QCOMPARE(f.form->Label1->text(), Status::Converted);
+        QCOMPARE(f.log.progressMaximum, 77);
+        QCOMPARE(f.log.progressValues.last(), 76);
+        QVERIFY(!f.log.progressVisible);
+        QCOMPARE(f.log.status(), QStringLiteral("変換完了!!"));
 
         // Again: the same bytes, and the picture no longer changes.
-        const QByteArray first = *f.form->ConvBuf;
-        const QImage preview = f.form->Picture1->Image();
-        f.form->mnucnv_Click();
-        QCOMPARE(*f.form->ConvBuf, first);
-        QCOMPARE(f.form->Picture1->Image(), preview);
+        const QByteArray first = *f.session.convertedBytes();
+        const QImage preview = f.session.picture();
+        f.session.convertPicture();
+        QCOMPARE(*f.session.convertedBytes(), first);
+        QCOMPARE(f.session.picture(), preview);
     }
 
     void batchModeConvertsWithoutPreview()
     {
         Fixture f;
         const QImage picture = patternImage(40, 30);
-        f.form->Picture1->setPicture(picture);
-        f.form->BatchMode = 1;
-        f.form->mnucnv_Click();
-        QCOMPARE(f.form->Picture1->Image(), picture);
-        QCOMPARE(f.form->ConvBuf->size(), 1200);
-        QCOMPARE(quint8(f.form->ConvBuf->at(0)), lumivert::reducePixel(picture.pixel(0, 0)));
-        QCOMPARE(f.form->Label1->text(), Status::Converted);
-        QVERIFY(f.form->ProgressBar1->isHidden());
+        f.session.setPicture(picture);
+        enterBatchMode(f);
+        f.session.convertPicture();
+        QCOMPARE(f.session.picture(), picture);
+        QCOMPARE(f.session.convertedBytes()->size(), 1200);
+        QCOMPARE(quint8(f.session.convertedBytes()->at(0)), reducePixel(picture.pixel(0, 0)));
+        QCOMPARE(f.log.status(), QStringLiteral("変換完了!!"));
+        QVERIFY(!f.log.progressVisible);
     }
 
     void sizeLimit_data()
@@ -147,60 +146,48 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
         Fixture f;
         const QString before = writePicture(f.path("before.bmp"), patternImage(100, 50));
-        open(f, before);
-        f.form->mnucnv_Click();
-        const QByteArray converted = *f.form->ConvBuf;
+        f.openPicture(before);
+        f.session.convertPicture();
+        const QByteArray converted = *f.session.convertedBytes();
 
         const QString path = writePicture(f.path("pic.BMP"), patternImage(size.width(), size.height()));
-        open(f, path);
+        f.openPicture(path);
         if (accepted) {
-            QCOMPARE(f.form->Picture1->size(), size + QSize(4, 4));
-            QCOMPARE(f.form->Label2->text(), QStringLiteral("X=%1").arg(size.width()));
-            QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
+            QCOMPARE(f.session.picture().size(), size);
+            QCOMPARE(f.log.widthText, QStringLiteral("X=%1").arg(size.width()));
+            QCOMPARE(f.log.caption, path);
             QVERIFY(f.script.messages.isEmpty());
         } else {
-            QCOMPARE(f.form->Picture1->size(), QSize(324, 244));
-            QVERIFY(!f.form->Picture1->hasPicture());
-            QVERIFY(f.form->Label2->text().isEmpty());
-            QVERIFY(f.form->Label3->text().isEmpty());
+            QCOMPARE(f.session.picture().size(), QSize(320, 240));
+            QVERIFY(!f.session.hasPicture());
+            QVERIFY(f.log.widthText.isEmpty());
+            QVERIFY(f.log.heightText.isEmpty());
             QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。")});
             QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
             // The caption still names the picture before, and the file name keeps the full path.
-            QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(before));
-            QCOMPARE(f.form->CommonDialog1.FileName, path);
+            QCOMPARE(f.log.caption, before);
+            QCOMPARE(f.session.fileDialog().fileName, path);
         }
-        QCOMPARE(*f.form->ConvBuf, converted);
+        QCOMPARE(*f.session.convertedBytes(), converted);
     }
 
     void fitting_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("label1Top");
-        QTest::addColumn<int>("progressTop");
-        QTest::addColumn<int>("sizeLabelsLeft");
-        QTest::newRow("20 high") << QSize(320, 20) << 80 << 57 << 338;
-        QTest::newRow("43 high") << QSize(10, 43) << 80 << 80 << 28;
-        QTest::newRow("44 high") << QSize(10, 44) << 81 << 81 << 28;
-        QTest::newRow("240 high") << QSize(320, 240) << 277 << 277 << 338;
-        QTest::newRow("640x480") << QSize(640, 480) << 517 << 517 << 658;
+        QTest::newRow("20 high") << QSize(320, 20);
+        QTest::newRow("43 high") << QSize(10, 43);
+        QTest::newRow("44 high") << QSize(10, 44);
+        QTest::newRow("240 high") << QSize(320, 240);
+        QTest::newRow("640x480") << QSize(640, 480);
     }
     void fitting()
     {
         QFETCH(QSize, size);
-        QFETCH(int, label1Top);
-        QFETCH(int, progressTop);
-        QFETCH(int, sizeLabelsLeft);
         Fixture f;
-        open(f, writePicture(f.path("p.bmp"), patternImage(size.width(), size.height())));
-        QCOMPARE(f.form->Label1->y(), label1Top);
-        QCOMPARE(f.form->Label1->text(), QStringLiteral(" "));
-        QCOMPARE(f.form->ProgressBar1->y(), progressTop);
-        QCOMPARE(f.form->Label2->x(), sizeLabelsLeft);
-        QCOMPARE(f.form->Label3->x(), sizeLabelsLeft);
-        QCOMPARE(f.form->Label2->y(), 40);
-        QCOMPARE(f.form->Label3->y(), 56);
-        QCOMPARE(f.form->Label3->text(), QStringLiteral("Y=%1").arg(size.height()));
-        QCOMPARE(f.form->Picture1->pos(), QPoint(8, 32));
+        f.openPicture(writePicture(f.path("p.bmp"), patternImage(size.width(), size.height())));
+        QCOMPARE(f.log.lastRule, std::optional<FitRule>(FitRule::Picture));
+        QCOMPARE(f.log.status(), QStringLiteral(" "));
+        QCOMPARE(f.log.heightText, QStringLiteral("Y=%1").arg(size.height()));
     }
 
     void openNames_data()
@@ -220,32 +207,31 @@ private Q_SLOTS:
         QFETCH(QString, proposed);
         Fixture f;
         const QString path = writePicture(QDir(folder(f)).filePath(name), patternImage(30, 20), "JPG");
-        open(f, path);
-        QVERIFY(f.form->Picture1->hasPicture());
-        QCOMPARE(f.form->CommonDialog1.FileName, QDir(folder(f)).filePath(proposed));
-        QCOMPARE(Module1::NameLen, qint16(path.size()));
-        QCOMPARE(f.form->BatchMode, qint16(0));
+        f.openPicture(path);
+        QVERIFY(f.session.hasPicture());
+        QCOMPARE(f.session.fileDialog().fileName, QDir(folder(f)).filePath(proposed));
+        QVERIFY(!f.session.batchMode());
     }
 
     void openCancelledOrUnreadable()
     {
         Fixture f;
         const QString good = writePicture(f.path("good.bmp"), patternImage(50, 40));
-        open(f, good);
-        const QImage shown = f.form->Picture1->Image();
-        const QString title = f.form->windowTitle();
+        f.openPicture(good);
+        const QImage shown = f.session.picture();
+        const QString caption = f.log.caption;
 
-        f.form->BatchMode = 1;
+        enterBatchMode(f);
         f.script.cancelFile();
-        f.form->BMPOPEN();
-        QCOMPARE(f.form->BatchMode, qint16(0));
+        f.session.openPicture();
+        QVERIFY(!f.session.batchMode());
 
         writeFile(f.path("junk.bmp"), "BM this is not a picture");
-        open(f, f.path("junk.bmp"));
-        open(f, f.path("missing.bmp"));
-        QCOMPARE(f.form->Picture1->Image(), shown);
-        QCOMPARE(f.form->windowTitle(), title);
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=50"));
+        f.openPicture(f.path("junk.bmp"));
+        f.openPicture(f.path("missing.bmp"));
+        QCOMPARE(f.session.picture(), shown);
+        QCOMPARE(f.log.caption, caption);
+        QCOMPARE(f.log.widthText, QStringLiteral("X=50"));
         QVERIFY(f.script.messages.isEmpty());
     }
 
@@ -264,29 +250,27 @@ private Q_SLOTS:
         QFETCH(QSize, outer);
         QFETCH(bool, painted);
         Fixture f;
-        open(f, writePicture(f.path("small.bmp"), patternImage(100, 50)));
+        f.openPicture(writePicture(f.path("small.bmp"), patternImage(100, 50)));
         const QString path = QDir(folder(f)).filePath(QStringLiteral("画像.BIN"));
         const QByteArray bytes = binBytes(length);
         writeFile(path, bytes);
 
-        f.script.answerFile(path);
-        f.form->BINOPEN();
-        QCOMPARE(*f.form->ConvBuf, bytes);
-        QCOMPARE(Module1::FileSize, length);
-        QCOMPARE(f.form->Picture1->size(), outer);
+        f.openBin(path);
+        QCOMPARE(*f.session.convertedBytes(), bytes);
+        QCOMPARE(f.session.picture().size() + QSize(4, 4), outer);
         const QSize inner = outer - QSize(4, 4);
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=%1").arg(inner.width()));
-        QCOMPARE(f.form->Label3->text(), QStringLiteral("Y=%1").arg(inner.height()));
-        QCOMPARE(f.form->Label1->y(), inner.height() + 32 + 5); // no floor at 80
-        QCOMPARE(f.form->Label1->text(), Status::Loaded);
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
-        QCOMPARE(f.form->CommonDialog1.FileName, path.chopped(4));
-        QVERIFY(f.form->ProgressBar1->isHidden());
-        const QImage image = f.form->Picture1->Image();
+        QCOMPARE(f.log.widthText, QStringLiteral("X=%1").arg(inner.width()));
+        QCOMPARE(f.log.heightText, QStringLiteral("Y=%1").arg(inner.height()));
+        QCOMPARE(f.log.lastRule, std::optional<FitRule>(FitRule::BinFile)); // no floor at 80
+        QCOMPARE(f.log.status(), QStringLiteral("読込完了!!"));
+        QCOMPARE(f.log.caption, path);
+        QCOMPARE(f.session.fileDialog().fileName, path.chopped(4));
+        QVERIFY(!f.log.progressVisible);
+        const QImage image = f.session.picture();
         if (painted) {
-            QCOMPARE(image, lumivert::binToImage(bytes));
+            QCOMPARE(image, binToImage(bytes));
         } else {
-            QCOMPARE(image.pixel(10, 10), PictureBox::background().rgb());
+            QCOMPARE(image.pixel(10, 10), Session::background().rgb());
         }
         QVERIFY(!QGuiApplication::overrideCursor());
     }
@@ -294,17 +278,17 @@ private Q_SLOTS:
     void binOpenEmptyOrCancelled()
     {
         Fixture f;
-        f.form->ConvBuf = QByteArray("keep");
+        const QString keep = f.path("keep.BIN");
+        writeFile(keep, QByteArray("keep"));
+        f.openBin(keep);
         f.script.cancelFile();
-        f.form->BINOPEN();
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert"));
+        f.session.openBin();
+        QCOMPARE(f.log.caption, keep);
 
         writeFile(f.path("empty.BIN"), {});
-        f.script.answerFile(f.path("empty.BIN"));
-        f.form->BINOPEN();
-        QCOMPARE(*f.form->ConvBuf, QByteArray("keep"));
-        QCOMPARE(Module1::FileSize, 0);
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("empty.BIN")));
+        f.openBin(f.path("empty.BIN"));
+        QCOMPARE(*f.session.convertedBytes(), QByteArray("keep"));
+        QCOMPARE(f.log.caption, f.path("empty.BIN"));
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(f.script.messages.isEmpty());
     }
@@ -313,27 +297,26 @@ private Q_SLOTS:
     {
         Fixture f;
         const QString dir = folder(f);
-        open(f, writePicture(QDir(dir).filePath("pic.bmp"), patternImage(320, 240)));
-        f.form->mnucnv_Click();
-        const QImage preview = f.form->Picture1->Image();
+        f.openPicture(writePicture(QDir(dir).filePath("pic.bmp"), patternImage(320, 240)));
+        f.session.convertPicture();
+        const QImage preview = f.session.picture();
 
         // An older, longer file of that name is replaced whole.
         const QString bin = QDir(dir).filePath("pic.BIN");
         writeFile(bin, QByteArray(400000, 'x'));
         f.script.answerFile(bin);
-        f.form->BINSAVE();
+        f.session.saveBin();
         QCOMPARE(f.script.fileRequests.last().fileName, QDir(dir).filePath("pic"));
-        QCOMPARE(readFile(bin), *f.form->ConvBuf);
-        QCOMPARE(f.form->Label1->text(), Status::BinSaved);
+        QCOMPARE(readFile(bin), *f.session.convertedBytes());
+        QCOMPARE(f.log.status(), QStringLiteral("ＢＩＮファイル保存終了!!"));
 
-        f.form->Picture1->setPicture(patternImage(10, 10));
-        f.script.answerFile(bin);
-        f.form->BINOPEN();
-        QCOMPARE(f.form->Picture1->Image(), preview);
+        f.session.setPicture(patternImage(10, 10));
+        f.openBin(bin);
+        QCOMPARE(f.session.picture(), preview);
 
         // A name typed without extension is written as it stands.
         f.script.answerFile(QDir(dir).filePath("plain"));
-        f.form->BINSAVE();
+        f.session.saveBin();
         QCOMPARE(readFile(QDir(dir).filePath("plain")).size(), 76800);
     }
 
@@ -341,11 +324,11 @@ private Q_SLOTS:
     {
         Fixture f;
         f.script.answerFile(f.path("never.BIN"));
-        f.form->BINSAVE();
+        f.session.saveBin();
         QVERIFY(!QFile::exists(f.path("never.BIN")));
         QVERIFY(f.script.fileRequests.isEmpty());
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("注意")});
-        QCOMPARE(f.form->CommonDialog1.Flags, 6);
+        QCOMPARE(f.session.fileDialog().flags, 6);
     }
 
     void bmpExport()
@@ -353,15 +336,15 @@ private Q_SLOTS:
         Fixture f;
         QImage picture = solid(7, 5, qRgb(128, 128, 128));
         picture.setPixel(6, 4, qRgb(32, 32, 64));
-        open(f, writePicture(f.path("grey.bmp"), picture));
+        f.openPicture(writePicture(f.path("grey.bmp"), picture));
         f.script.answerFile(f.path("raw"));
-        f.form->BMPSAVE();
+        f.session.exportBmp();
         QCOMPARE(QImage(f.path("raw"), "BMP").convertToFormat(QImage::Format_RGB32), picture);
-        QCOMPARE(f.form->Label1->text(), Status::BmpSaved);
+        QCOMPARE(f.log.status(), QStringLiteral("ＢＭＰファイル保存終了!!"));
 
-        f.form->mnucnv_Click();
+        f.session.convertPicture();
         f.script.answerFile(f.path("preview.bmp"));
-        f.form->BMPSAVE();
+        f.session.exportBmp();
         const QImage written(f.path("preview.bmp"));
         QCOMPARE(written.size(), QSize(7, 5));
         QCOMPARE(written.pixel(0, 0), qRgb(159, 159, 191));
@@ -370,11 +353,10 @@ private Q_SLOTS:
 
         const QByteArray bytes = binBytes(76800);
         writeFile(f.path("b.BIN"), bytes);
-        f.script.answerFile(f.path("b.BIN"));
-        f.form->BINOPEN();
+        f.openBin(f.path("b.BIN"));
         f.script.answerFile(f.path("b.bmp"));
-        f.form->BMPSAVE();
-        QCOMPARE(QImage(f.path("b.bmp")).convertToFormat(QImage::Format_RGB32), lumivert::binToImage(bytes));
+        f.session.exportBmp();
+        QCOMPARE(QImage(f.path("b.bmp")).convertToFormat(QImage::Format_RGB32), binToImage(bytes));
     }
 
     // A folder chain far longer than 255 bytes, of Japanese names with spaces and commas.
@@ -389,25 +371,24 @@ private Q_SLOTS:
         const QImage picture = patternImage(320, 240);
         const QString path = writePicture(dir + QStringLiteral("/写真 1,2.bmp"), picture);
 
-        open(f, path);
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
-        f.form->mnucnv_Click();
+        f.openPicture(path);
+        QCOMPARE(f.log.caption, path);
+        f.session.convertPicture();
         f.script.answerFile(dir + QStringLiteral("/写真 1,2.BIN"));
-        f.form->BINSAVE();
+        f.session.saveBin();
         f.script.answerFile(dir + QStringLiteral("/写真 1,2 preview.bmp"));
-        f.form->BMPSAVE();
+        f.session.exportBmp();
         QVERIFY(f.script.messages.isEmpty());
-        QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")), *f.form->ConvBuf);
+        QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")), *f.session.convertedBytes());
         QCOMPARE(QImage(dir + QStringLiteral("/写真 1,2 preview.bmp")).size(), QSize(320, 240));
 
-        f.form->Picture1->setPicture(patternImage(5, 5));
-        f.script.answerFile(dir + QStringLiteral("/写真 1,2.BIN"));
-        f.form->BINOPEN();
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=320"));
+        f.session.setPicture(patternImage(5, 5));
+        f.openBin(dir + QStringLiteral("/写真 1,2.BIN"));
+        QCOMPARE(f.log.widthText, QStringLiteral("X=320"));
 
         QFile::remove(dir + QStringLiteral("/写真 1,2.BIN"));
         f.script.answerFile(QDir::toNativeSeparators(dir) + QChar(u'\0') + QStringLiteral("写真 1,2.bmp"));
-        f.form->AUTOPROC();
+        f.session.runBatch();
         QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("自動処理が終了しました。")});
         QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")).size(), 76800);
     }
@@ -422,9 +403,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, bmp);
         Fixture f;
-        open(f, writePicture(f.path("p.bmp"), patternImage(320, 240)));
-        f.form->mnucnv_Click();
-        const auto save = [&] { bmp ? f.form->BMPSAVE() : f.form->BINSAVE(); };
+        f.openPicture(writePicture(f.path("p.bmp"), patternImage(320, 240)));
+        f.session.convertPicture();
+        const auto save = [&] { bmp ? f.session.exportBmp() : f.session.saveBin(); };
 
         // A folder that does not exist.
         f.script.answerFile(f.path("no such folder/out"));
@@ -432,7 +413,7 @@ private Q_SLOTS:
         QCOMPARE(f.script.messages.size(), 1);
         QCOMPARE(f.script.messages.last().title, QStringLiteral("警告"));
         QVERIFY(f.script.messages.last().text.contains(f.path("no such folder/out")));
-        QCOMPARE(f.form->Label1->text(), QStringLiteral(" "));
+        QCOMPARE(f.log.status(), QStringLiteral(" "));
 
         // The device runs out of room half way: the old file stays as it was.
         const QString old = f.path("old");

@@ -1,26 +1,29 @@
-#include "gui/frmAbout.h"
+#include "gui/aboutdialog.h"
 
-#include "gui/fonts.h"
 #include "core/splashlogic.h"
+#include "gui/fonts.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
+namespace lumivert {
+
 namespace {
 
-QLabel *wrappedLabel(QWidget *parent, const QString &text, const QRect &geometry)
+QLabel *wrappedLabel(QWidget *parent, const char *objectName, const QString &text, const QRect &geometry)
 {
     auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(objectName));
     label->setGeometry(geometry);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
-} // namespace
-
-QString frmAbout::descriptionText()
+// Each heading is followed by a run of blanks wider than the label, so the text after it starts on
+// a line of its own.
+QString descriptionText()
 {
     return QStringLiteral("アプリケーションの説明") + QString(96, QLatin1Char(' ')) +
            QStringLiteral("　Windowsの画像データを当社製コマンド入力LCD表示器用の画像データに変換します。") +
@@ -29,51 +32,52 @@ QString frmAbout::descriptionText()
                           "にてご使用ください。");
 }
 
-QString frmAbout::warningText()
+QString warningText()
 {
     return QStringLiteral("警告") + QString(114, QLatin1Char(' ')) +
            QStringLiteral("著作権で保護された画像データを無断で商用等に使用したり、配布することは法律で禁止さ"
                           "れています。");
 }
 
-frmAbout::frmAbout(QWidget *parent)
+} // namespace
+
+AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
+    setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(382, 237);
+    setWindowTitle(QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
     // The design's texts were laid out for a 9-point Japanese Gothic.
-    setFont(lumivert::designFont(9, false));
+    setFont(designFont(9, false));
 
-    picIcon = new QLabel(this);
-    picIcon->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));
-    picIcon->move(16, 16);
-    picIcon->adjustSize();
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));
+    icon->move(16, 16);
+    icon->adjustSize();
 
-    lblTitle = wrappedLabel(this, QStringLiteral("256色Lumivert"), QRect(70, 16, 259, 32));
-    lblTitle->setFont(lumivert::designFont(12, false));
-    QPalette black = lblTitle->palette();
+    QLabel *title = wrappedLabel(this, "lblTitle", QStringLiteral("256色Lumivert"), QRect(70, 16, 259, 32));
+    title->setFont(designFont(12, false));
+    QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
-    lblTitle->setPalette(black);
+    title->setPalette(black);
 
-    lblVersion = wrappedLabel(this, QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), QRect(70, 52, 259, 15));
-    lblDescription = wrappedLabel(this, descriptionText(), QRect(70, 75, 259, 78));
-    lblDescription->setPalette(black);
-    Label1 = wrappedLabel(this, warningText(), QRect(8, 168, 241, 65));
+    wrappedLabel(this, "lblVersion", versionText(), QRect(70, 52, 259, 15));
+    wrappedLabel(this, "lblDescription", descriptionText(), QRect(70, 75, 259, 78))->setPalette(black);
+    wrappedLabel(this, "Label1", warningText(), QRect(8, 168, 241, 65));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(284, 175, 87, 23);
-    cmdOK->setDefault(true);
-    cmdOK->setAutoDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-
-    // Load.
-    setWindowTitle(QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
-    lblVersion->setText(lumivert::versionText());
-    cmdOK->setFocus();
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setGeometry(284, 175, 87, 23);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    ok->setFocus();
 }
 
-void frmAbout::paintEvent(QPaintEvent *event)
+void AboutDialog::paintEvent(QPaintEvent *event)
 {
     QDialog::paintEvent(event);
     // An etched rule: a grey line with a white one a pixel below it.
@@ -83,3 +87,5 @@ void frmAbout::paintEvent(QPaintEvent *event)
     painter.setPen(QPen(Qt::white, 2));
     painter.drawLine(7, 165, 376, 165);
 }
+
+} // namespace lumivert

@@ -1,25 +1,16 @@
-#include "uitest.h"
+#include "sessiontest.h"
 
-#include "core/rgb332.h"
+#include "core/session.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
+
+using namespace lumivert;
 
 namespace {
-
-QByteArray reduced(const QImage &picture)
-{
-    QByteArray bytes(qsizetype(picture.width()) * picture.height(), Qt::Uninitialized);
-    for (int y = 0; y < picture.height(); ++y)
-        lumivert::reduceRow(reinterpret_cast<const QRgb *>(picture.constScanLine(y)),
-                            reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * picture.width(),
-                            picture.width());
-    return bytes;
-}
 
 QString selection(const QString &folder, const QStringList &names)
 {
@@ -44,15 +35,15 @@ private Q_SLOTS:
         const QImage picture = patternImage(64, 48);
         const QString path = writePicture(f.path("one.bmp"), picture);
         f.script.answerFile(path);
-        f.form->AUTOPROC();
+        f.session.runBatch();
         QCOMPARE(readFile(f.path("one.BIN")), reduced(picture));
         QCOMPARE(f.messageTexts(), QStringList{Finished});
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("通知")});
-        QCOMPARE(f.form->Label1->text(), Status::BinSaved);
+        QCOMPARE(f.log.status(), QStringLiteral("ＢＩＮファイル保存終了!!"));
         // The picture stays in full colour; the dialog keeps the result as it came.
-        QCOMPARE(f.form->Picture1->Image(), picture);
-        QCOMPARE(f.form->CommonDialog1.FileName, path);
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(path));
+        QCOMPARE(f.session.picture(), picture);
+        QCOMPARE(f.session.fileDialog().fileName, path);
+        QCOMPARE(f.log.caption, path);
     }
 
     void severalFilesWithAwkwardNames()
@@ -71,13 +62,13 @@ private Q_SLOTS:
         writeFile(QDir(dir).filePath(QStringLiteral("a,b.BIN")), QByteArray(5000, 'x'));
 
         f.script.answerFile(selection(dir, names));
-        f.form->AUTOPROC();
+        f.session.runBatch();
         QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("a,b.BIN"))), reduced(pictures[0]));
         QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("絵 1.BIN"))), reduced(pictures[1]));
         QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("c.jBIN"))), reduced(pictures[2]));
         QCOMPARE(f.messageTexts(), QStringList{Finished});
-        QCOMPARE(*f.form->ConvBuf, reduced(pictures[2]));
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=22"));
+        QCOMPARE(*f.session.convertedBytes(), reduced(pictures[2]));
+        QCOMPARE(f.log.widthText, QStringLiteral("X=22"));
     }
 
     void stopsAtOversizePicture()
@@ -87,14 +78,14 @@ private Q_SLOTS:
         writePicture(f.path("2.bmp"), patternImage(800, 600));
         writePicture(f.path("3.bmp"), patternImage(30, 20));
         f.script.answerFile(selection(f.dir.path(), {"1.bmp", "2.bmp", "3.bmp"}));
-        f.form->AUTOPROC();
+        f.session.runBatch();
         QVERIFY(QFile::exists(f.path("1.BIN")));
         QVERIFY(!QFile::exists(f.path("2.BIN")));
         QVERIFY(!QFile::exists(f.path("3.BIN")));
         QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")});
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
-        QCOMPARE(f.form->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("2.bmp")));
-        QCOMPARE(f.form->Label2->text(), QStringLiteral("X=30")); // size labels keep their values
+        QCOMPARE(f.log.caption, f.path("2.bmp"));
+        QCOMPARE(f.log.widthText, QStringLiteral("X=30")); // size labels keep their values
     }
 
     void stopsAndSaysWhy_data()
@@ -123,7 +114,7 @@ private Q_SLOTS:
         const QByteArray secondBefore = readFile(f.path(second));
 
         f.script.answerFile(selection(f.dir.path(), {"first.bmp", second, "third.bmp"}));
-        f.form->AUTOPROC();
+        f.session.runBatch();
         QVERIFY(QFile::exists(f.path("first.BIN")));
         QVERIFY(!QFile::exists(f.path("third.BIN")));
         QCOMPARE(readFile(f.path(second)), secondBefore);
@@ -138,10 +129,10 @@ private Q_SLOTS:
     {
         Fixture f;
         f.script.cancelFile();
-        f.form->AUTOPROC();
-        QCOMPARE(f.form->BatchMode, qint16(1));
+        f.session.runBatch();
+        QVERIFY(f.session.batchMode());
         QVERIFY(f.script.messages.isEmpty());
-        QVERIFY(!f.form->ConvBuf);
+        QVERIFY(!f.session.convertedBytes());
     }
 
     // After a run, pictures that arrive other than through the open command convert without preview.
@@ -150,30 +141,26 @@ private Q_SLOTS:
         Fixture f;
         const QImage picture = patternImage(30, 20);
         f.script.answerFile(writePicture(f.path("a.bmp"), picture));
-        f.form->AUTOPROC();
-        QCOMPARE(f.form->BatchMode, qint16(1));
+        f.session.runBatch();
+        QVERIFY(f.session.batchMode());
 
         const QImage dropped = patternImage(25, 15);
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(writePicture(f.path("d.png"), dropped, "PNG"))});
-        f.form->Picture1_OLEDragDrop(&data);
-        f.form->mnucnv_Click();
-        QCOMPARE(f.form->Picture1->Image(), dropped);
-        QCOMPARE(*f.form->ConvBuf, reduced(dropped));
+        f.drop({writePicture(f.path("d.png"), dropped, "PNG")});
+        f.session.convertPicture();
+        QCOMPARE(f.session.picture(), dropped);
+        QCOMPARE(*f.session.convertedBytes(), reduced(dropped));
 
         const QImage pasted = patternImage(12, 9);
         QGuiApplication::clipboard()->setImage(pasted);
-        f.script.popupChoices.push_back(QStringLiteral("poppaste"));
-        f.form->Picture1_MouseDown(2, QPoint());
-        f.form->mnucnv_Click();
-        QCOMPARE(f.form->Picture1->Image(), pasted);
-        QCOMPARE(*f.form->ConvBuf, reduced(pasted));
+        f.session.pastePicture();
+        f.session.convertPicture();
+        QCOMPARE(f.session.picture(), pasted);
+        QCOMPARE(*f.session.convertedBytes(), reduced(pasted));
 
         // The open command ends it.
-        f.script.answerFile(f.path("a.bmp"));
-        f.form->BMPOPEN();
-        f.form->mnucnv_Click();
-        QVERIFY(f.form->Picture1->Image() != picture);
+        f.openPicture(f.path("a.bmp"));
+        f.session.convertPicture();
+        QVERIFY(f.session.picture() != picture);
     }
 };
 

@@ -1,10 +1,12 @@
-#include "uitest.h"
+#include "sessiontest.h"
 
+#include "core/session.h"
+
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QMimeData>
+#include <QFileInfo>
 #include <QTest>
-#include <QUrl>
 
 namespace {
 
@@ -89,20 +91,17 @@ private Q_SLOTS:
 
         Outcome outcome = Outcome::Failed;
         if (road == QLatin1String("open")) {
-            f.script.answerFile(path);
-            f.form->BMPOPEN();
-            if (f.form->Picture1->hasPicture())
+            f.openPicture(path);
+            if (f.session.hasPicture())
                 outcome = Outcome::Loaded;
             else if (f.messageTexts() == QStringList{oversize})
                 outcome = Outcome::TooLarge;
             else
                 QVERIFY(f.script.messages.isEmpty()); // this road fails silently
         } else if (road == QLatin1String("drop")) {
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(path)});
-            f.form->Picture1_OLEDragDrop(&data);
-            QCOMPARE(f.script.messages.size(), f.form->Picture1->hasPicture() ? 0 : 1);
-            if (f.form->Picture1->hasPicture())
+            f.drop({path});
+            QCOMPARE(f.script.messages.size(), f.session.hasPicture() ? 0 : 1);
+            if (f.session.hasPicture())
                 outcome = Outcome::Loaded;
             else if (f.messageTexts() == QStringList{oversize})
                 outcome = Outcome::TooLarge;
@@ -111,13 +110,13 @@ private Q_SLOTS:
                          QStringList{QStringLiteral("画像ファイル又はBINファイルではありません。")});
         } else {
             f.script.answerFile(path);
-            f.form->AUTOPROC();
+            f.session.runBatch();
             QCOMPARE(f.script.messages.size(), 1);
             const QString bin = path.chopped(3) + QStringLiteral("BIN");
             if (f.messageTexts() == QStringList{QStringLiteral("自動処理が終了しました。")}) {
                 outcome = Outcome::Loaded;
                 QCOMPARE(QFileInfo(bin).size(),
-                         qint64(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+                         qint64(f.session.picture().width()) * f.session.picture().height());
             } else if (f.messageTexts() ==
                        QStringList{QStringLiteral("画像サイズオーバーです。処理を中断します。")}) {
                 outcome = Outcome::TooLarge;
@@ -127,10 +126,10 @@ private Q_SLOTS:
             }
         }
         if (outcome == Outcome::Loaded) {
-            QVERIFY(f.form->Picture1->ScaleWidth() <= 640 && f.form->Picture1->ScaleHeight() <= 480);
-            f.form->mnucnv_Click();
-            QCOMPARE(f.form->ConvBuf->size(),
-                     qsizetype(f.form->Picture1->ScaleWidth()) * f.form->Picture1->ScaleHeight());
+            QVERIFY(f.session.picture().width() <= 640 && f.session.picture().height() <= 480);
+            f.session.convertPicture();
+            QCOMPARE(f.session.convertedBytes()->size(),
+                     qsizetype(f.session.picture().width()) * f.session.picture().height());
         }
         QVERIFY2(allowed(cls, outcome),
                  qPrintable(QStringLiteral("class %1, outcome %2").arg(cls).arg(int(outcome))));

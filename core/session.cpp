@@ -1,0 +1,428 @@
+#include "core/session.h"
+
+#include "core/binformat.h"
+#include "core/fitting.h"
+#include "core/pictureloader.h"
+#include "core/rgb332.h"
+#include "core/savefile.h"
+#include "core/selection.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
+
+#include <limits>
+
+namespace lumivert {
+
+namespace {
+
+const QString PictureFilter = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+const QString BinaryFilter = QStringLiteral("Binary(*.BIN)|*.BIN");
+const QString BmpFilter = QStringLiteral("*.BMP|*.BMP");
+
+const QString Warning = QStringLiteral("警告");
+const QString Caution = QStringLiteral("注意");
+
+// The busy pointer for as long as it lives.
+class BusyCursor
+{
+public:
+    BusyCursor()
+    {
+        if (qGuiApp)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyCursor()
+    {
+        if (qGuiApp)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// The whole file, or none when it cannot be read whole.
+std::optional<QByteArray> readWhole(const QString &path, qint64 length)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.read(length);
+    if (bytes.size() != length)
+        return std::nullopt;
+    return bytes;
+}
+
+// The clipboard's picture, read from its encoded bytes where it offers them, so that its size is
+// checked before it is decoded.
+PictureLoad clipboardPicture(const QMimeData *data)
+{
+    if (!data)
+        return {};
+    if (data->hasImage()) {
+        // A picture put there by this program is held as an image already.
+        const QVariant held = data->imageData();
+        if (held.typeId() == QMetaType::QImage) {
+            const QImage image = qvariant_cast<QImage>(held);
+            if (!image.isNull()) {
+                PictureLoad result;
+                result.size = image.size();
+                if (!withinSizeLimit(image.width(), image.height())) {
+                    result.status = PictureLoad::TooLarge;
+                } else {
+                    result.status = PictureLoad::Loaded;
+                    result.image = toRgb32(image);
+                }
+                return result;
+            }
+        }
+    }
+    for (const QString &format :
+         {QStringLiteral("image/png"), QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp")}) {
+        if (!data->hasFormat(format))
+            continue;
+        PictureLoad load = loadPicture(data->data(format));
+        if (load.status != PictureLoad::Unreadable)
+            return load;
+    }
+    return {};
+}
+
+} // namespace
+
+Session::Session(QObject *parent) : QObject(parent)
+{
+    clearPicture(EmptyPictureArea);
+    m_dialog.initDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    m_dialog.flags = FileDialogState::NoChangeDir;
+}
+
+QColor Session::background()
+{
+    return QColor(240, 240, 240);
+}
+
+void Session::setPicture(const QImage &picture)
+{
+    m_picture = toRgb32(picture);
+    m_hasPicture = true;
+    Q_EMIT pictureChanged();
+}
+
+// An empty box of the given drawing area, showing the background.
+void Session::clearPicture(QSize area)
+{
+    if (m_picture.size() != area)
+        m_picture = QImage(area, QImage::Format_RGB32);
+    m_picture.fill(background());
+    m_hasPicture = false;
+}
+
+void Session::tell(const QString &text, const QString &title, bool foreground)
+{
+    Q_EMIT messageRequested(Message{text, title, foreground});
+}
+
+std::optional<QString> Session::askForFile(bool save)
+{
+    FileRequest request;
+    static_cast<FileDialogState &>(request) = m_dialog;
+    request.save = save;
+    std::optional<QString> chosen = Modal::chooseFile(request);
+    if (chosen)
+        m_dialog.fileName = *chosen;
+    return chosen;
+}
+
+// The save dialogs then propose the opened file's name without its extension.
+void Session::rememberForSave(const QString &openedPath)
+{
+    if (const auto name = proposedSaveName(openedPath))
+        m_dialog.fileName = *name;
+}
+
+void Session::refuseOversizePicture()
+{
+    clearPicture(EmptyPictureArea);
+    Q_EMIT pictureChanged();
+    Q_EMIT sizeLabelsCleared();
+    tell(QStringLiteral("画像サイズオーバーです。"), Warning);
+}
+
+void Session::fitAround(FitRule rule)
+{
+    Q_EMIT statusChanged(QStringLiteral(" "));
+    Q_EMIT pictureFitted(m_picture.size(), rule);
+}
+
+void Session::openPicture()
+{
+    m_batchMode = false;
+    m_dialog.filter = PictureFilter;
+    m_dialog.fileName.clear();
+    const std::optional<QString> path = askForFile(false);
+    if (!path)
+        return;
+
+    const PictureLoad load = loadPicture(*path);
+    if (load.status == PictureLoad::Unreadable)
+        return;
+    // A picture over the limit is refused from its header, before it is decoded; the box ends up
+    // empty exactly as if it had been put in and taken out again.
+    if (load.status == PictureLoad::TooLarge) {
+        refuseOversizePicture();
+        return;
+    }
+    setPicture(load.image);
+    Q_EMIT fileShown(*path);
+    fitAround(FitRule::Picture);
+    rememberForSave(*path);
+}
+
+// Reduces the picture to RGB332 and, unless a batch run is going on, paints each pixel back in the
+// colour the display will show. The preview appears in one piece at the end.
+void Session::convertPicture()
+{
+    BusyCursor busy;
+    const int width = m_picture.width();
+    const int height = m_picture.height();
+    Q_EMIT progressStarted(height);
+    m_converted = QByteArray(qsizetype(width) * height, Qt::Uninitialized);
+    Q_EMIT statusChanged(QStringLiteral("変換中．．．"));
+
+    auto *out = reinterpret_cast<uchar *>(m_converted->data());
+    for (int y = 0; y < height; ++y) {
+        if (m_batchMode)
+            reduceRow(reinterpret_cast<const QRgb *>(m_picture.constScanLine(y)), out, width);
+        else
+            reduceRowWithPreview(reinterpret_cast<QRgb *>(m_picture.scanLine(y)), out, width);
+        out += width;
+        Q_EMIT progressAdvanced(y);
+    }
+
+    Q_EMIT pictureChanged();
+    Q_EMIT progressFinished();
+    Q_EMIT statusChanged(QStringLiteral("変換完了!!"));
+}
+
+// Draws the converted bytes as the display shows them, when their length gives a picture size; any
+// other length leaves the box empty at its size.
+void Session::showConvertedBin()
+{
+    const auto geometry = binGeometry(m_converted->size());
+    clearPicture(geometry ? *geometry : m_picture.size());
+    Q_EMIT pictureChanged();
+    fitAround(FitRule::BinFile);
+
+    Q_EMIT progressStarted(m_picture.height());
+    if (geometry) {
+        paintBin(*m_converted, m_picture, geometry->width(), geometry->height(),
+                 [this](int y) { Q_EMIT progressAdvanced(y); });
+    }
+    Q_EMIT pictureChanged();
+    Q_EMIT progressFinished();
+    Q_EMIT statusChanged(QStringLiteral("読込完了!!"));
+}
+
+void Session::openBin()
+{
+    m_dialog.filter = BinaryFilter;
+    m_dialog.fileName.clear();
+    const std::optional<QString> path = askForFile(false);
+    if (!path)
+        return;
+    Q_EMIT fileShown(*path);
+
+    // Several files chosen (the dialog still allows that after a batch run) name no one file.
+    if (path->contains(QChar(u'\0')))
+        return;
+    const QFileInfo info(*path);
+    if (!info.isFile() || info.size() == 0 || info.size() > std::numeric_limits<qint32>::max())
+        return;
+    // The bytes are replaced only once the file has been read whole.
+    std::optional<QByteArray> bytes = readWhole(*path, info.size());
+    if (!bytes)
+        return;
+    m_converted = std::move(bytes);
+
+    BusyCursor busy;
+    Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル読込中．．．"));
+    showConvertedBin();
+    rememberForSave(*path);
+}
+
+void Session::reportSaveFailure(const QString &path, const QString &reason)
+{
+    Q_EMIT statusChanged(QStringLiteral(" "));
+    tell(QStringLiteral("ファイルを保存できませんでした。\n%1\n理由: %2").arg(path, reason), Warning);
+}
+
+void Session::saveBin()
+{
+    m_dialog.flags = FileDialogState::OverwritePrompt | FileDialogState::HideReadOnly;
+    m_dialog.filter = BinaryFilter;
+    if (!m_converted) {
+        // Nothing has been converted or read yet: there is nothing that could be saved.
+        tell(QStringLiteral("保存するデータがありません。画像を変換するか、BINファイルを開いて下さい。"),
+             Caution);
+        return;
+    }
+    const std::optional<QString> path = askForFile(true);
+    if (!path)
+        return;
+    const QString error = saveBytes(*path, *m_converted);
+    if (!error.isEmpty()) {
+        reportSaveFailure(*path, error);
+        return;
+    }
+    Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
+}
+
+void Session::exportBmp()
+{
+    m_dialog.flags = FileDialogState::OverwritePrompt | FileDialogState::HideReadOnly;
+    m_dialog.filter = BmpFilter;
+    const std::optional<QString> path = askForFile(true);
+    if (!path)
+        return;
+    const QString error = saveBmp(*path, m_picture);
+    if (!error.isEmpty()) {
+        reportSaveFailure(*path, error);
+        return;
+    }
+    Q_EMIT statusChanged(QStringLiteral("ＢＭＰファイル保存終了!!"));
+}
+
+// Converts every picture of a multiple selection to a BIN file next to it. The run stops at the first
+// picture it cannot take, and says why.
+void Session::runBatch()
+{
+    m_batchMode = true;
+    m_dialog.filter = PictureFilter;
+    m_dialog.fileName.clear();
+    m_dialog.flags |= FileDialogState::Explorer | FileDialogState::AllowMultiSelect;
+    const std::optional<QString> selection = askForFile(false);
+    if (!selection)
+        return;
+
+    const QChar separator = QDir::separator();
+    const auto stop = [this](const QString &text, const QString &path) {
+        tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
+    };
+    for (const QString &file : parseSelection(*selection, separator)) {
+        const PictureLoad load = loadPicture(file);
+        if (load.status == PictureLoad::Unreadable) {
+            stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
+            return;
+        }
+        if (load.loaded())
+            setPicture(load.image);
+        Q_EMIT fileShown(file);
+        if (load.status == PictureLoad::TooLarge) {
+            tell(QStringLiteral("画像サイズオーバーです。処理を中断します。"), Warning);
+            return;
+        }
+        fitAround(FitRule::Picture);
+        convertPicture();
+
+        const auto output = batchOutputPath(file);
+        const QString problem = output ? batchOutputProblem(file, *output, separator)
+                                       : QStringLiteral("BINファイルの名前を作れません。");
+        if (!problem.isEmpty()) {
+            stop(problem, file);
+            return;
+        }
+        const QString error = saveBytes(*output, *m_converted);
+        if (!error.isEmpty()) {
+            stop(QStringLiteral("BINファイルを保存できませんでした（%1）。").arg(error), *output);
+            return;
+        }
+        Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
+    }
+    tell(QStringLiteral("自動処理が終了しました。"), QStringLiteral("通知"));
+}
+
+void Session::copyPicture()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
+        return;
+    }
+    clipboard->clear();
+    clipboard->setImage(m_picture);
+}
+
+void Session::pastePicture()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const PictureLoad load = clipboard ? clipboardPicture(clipboard->mimeData()) : PictureLoad();
+    if (load.status == PictureLoad::Unreadable) {
+        tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
+        return;
+    }
+    if (load.status == PictureLoad::TooLarge) {
+        refuseOversizePicture();
+        return;
+    }
+    setPicture(load.image);
+    fitAround(FitRule::PastedPicture);
+}
+
+// A file dropped on the picture: a BIN file by its name's last three letters, else a picture.
+void Session::openDropped(const QMimeData *data)
+{
+    bool ok = false;
+    if (data && data->hasUrls()) {
+        const QList<QUrl> urls = data->urls();
+        if (urls.size() == 1 && urls.first().isLocalFile())
+            ok = dropFile(QDir::toNativeSeparators(urls.first().toLocalFile()));
+    }
+    if (!ok) {
+        tell(QStringLiteral("画像ファイル又はBINファイルではありません。"), Caution, true);
+        clearPicture(m_picture.size());
+        Q_EMIT pictureChanged();
+    }
+}
+
+// False takes the drop's failure road. A failed drop leaves the converted bytes as they were.
+bool Session::dropFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > std::numeric_limits<qint32>::max())
+        return false;
+
+    const QString kind = path.right(3);
+    if (kind == QLatin1String("bin") || kind == QLatin1String("BIN")) {
+        std::optional<QByteArray> bytes = readWhole(path, info.size());
+        if (!bytes)
+            return false;
+        m_converted = std::move(bytes);
+        Q_EMIT fileShown(path);
+        showConvertedBin();
+    } else {
+        const PictureLoad load = loadPicture(path);
+        if (load.status == PictureLoad::Unreadable)
+            return false;
+        Q_EMIT fileShown(path);
+        if (load.status == PictureLoad::TooLarge) {
+            refuseOversizePicture();
+            return true;
+        }
+        setPicture(load.image);
+        fitAround(FitRule::Picture);
+        Q_EMIT statusChanged(QStringLiteral("読込完了!!"));
+    }
+
+    rememberForSave(path);
+    return true;
+}
+
+} // namespace lumivert

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/modal.h"
+#include "core/windowlayout.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QSize>
+
+#include <optional>
+
+class QMimeData;
+
+namespace lumivert {
+
+// The working state of the program and the commands that act on it, without any widget: the picture
+// the window shows, the bytes of the last conversion (or of the BIN file read last), the batch flag
+// and the shared file dialog. What the window should show is reported through the signals; files are
+// asked for through the modal seam.
+//
+// The picture and the converted bytes are separate: opening or pasting a picture changes only the
+// picture, and saving a BIN file always writes the converted bytes, whatever picture is shown.
+class Session : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Session(QObject *parent = nullptr);
+
+    // What the picture box shows: the picture put in last with everything painted into it since, or
+    // the empty box's background. Its size is the box's drawing area.
+    const QImage &picture() const { return m_picture; }
+    bool hasPicture() const { return m_hasPicture; }
+    // None until the first conversion, BIN file read or drop.
+    const std::optional<QByteArray> &convertedBytes() const { return m_converted; }
+    // Set by a batch run and cleared only by opening a picture: while it is set, a conversion fills
+    // the bytes without painting the reduced colours back into the picture.
+    bool batchMode() const { return m_batchMode; }
+    const FileDialogState &fileDialog() const { return m_dialog; }
+
+    // Puts a picture in the box; the drawing area takes its size.
+    void setPicture(const QImage &picture);
+
+    // The commands. Each runs to its end; failures end it quietly unless a message is given.
+    void openPicture();
+    void openBin();
+    void convertPicture();
+    void saveBin();
+    void exportBmp();
+    void runBatch();
+    void copyPicture();
+    void pastePicture();
+    void openDropped(const QMimeData *data);
+
+    static QColor background();
+
+Q_SIGNALS:
+    // picture() changed; show it now.
+    void pictureChanged();
+    // Lay the window out around a picture whose drawing area is `area`.
+    void pictureFitted(QSize area, lumivert::FitRule rule);
+    void sizeLabelsCleared();
+    void statusChanged(const QString &text);
+    // The caption names this file.
+    void fileShown(const QString &path);
+    void progressStarted(int maximum);
+    void progressAdvanced(int value);
+    void progressFinished();
+    void messageRequested(const lumivert::Message &message);
+
+private:
+    std::optional<QString> askForFile(bool save);
+    void rememberForSave(const QString &openedPath);
+    void clearPicture(QSize area);
+    void refuseOversizePicture();
+    void fitAround(FitRule rule);
+    void showConvertedBin();
+    bool dropFile(const QString &path);
+    void reportSaveFailure(const QString &path, const QString &reason);
+    void tell(const QString &text, const QString &title, bool foreground = false);
+
+    QImage m_picture;
+    bool m_hasPicture = false;
+    std::optional<QByteArray> m_converted;
+    bool m_batchMode = false;
+    FileDialogState m_dialog;
+};
+
+} // namespace lumivert

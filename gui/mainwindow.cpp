@@ -1,0 +1,260 @@
+#include "gui/mainwindow.h"
+
+#include "core/modal.h"
+#include "core/session.h"
+#include "gui/aboutdialog.h"
+#include "gui/pictureview.h"
+#include "gui/widgetmodal.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace lumivert {
+
+namespace {
+
+QLabel *designLabel(QWidget *parent, const char *objectName, const QRect &geometry)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QIcon toolIcon(const char *name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.png").arg(QString::fromLatin1(name)));
+}
+
+} // namespace
+
+MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
+    : QMainWindow(parent), m_session(new Session(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("256色Lumivert"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
+    m_session->setObjectName(QStringLiteral("session"));
+
+    // Everything inside measures in pixels from the top left of the area under the menu bar, the
+    // toolbar included, as the window was designed.
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+
+    m_toolBar = new QToolBar(client);
+    m_toolBar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->setGeometry(0, 0, 359, 28);
+
+    m_pictureView = new PictureView(client);
+    m_pictureView->setObjectName(QStringLiteral("Picture1"));
+    m_pictureView->move(8, 32);
+    m_pictureView->showImage(m_session->picture());
+
+    m_statusLabel = designLabel(client, "Label1", QRect(8, 280, 129, 20));
+    QPalette red = m_statusLabel->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    m_statusLabel->setPalette(red);
+
+    m_progressBar = new QProgressBar(client);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setGeometry(136, 280, 197, 17);
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->hide();
+
+    m_widthLabel = designLabel(client, "Label2", QRect(296, 40, 81, 17));
+    m_heightLabel = designLabel(client, "Label3", QRect(288, 56, 81, 17));
+
+    createActions();
+    createMenus();
+    createToolBar();
+    connectSession();
+
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    m_baseCaption = windowTitle();
+    sizeWindow(measuredScreenWidth);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::createActions()
+{
+    const auto action = [this](const char *objectName, const QString &text) {
+        auto *a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(objectName));
+        return a;
+    };
+    // The commands of the menu bar that the toolbar offers too share one action with it.
+    const auto command = [&](const char *objectName, const QString &text, const char *icon,
+                             const QString &toolTip) {
+        QAction *a = action(objectName, text);
+        a->setIcon(toolIcon(icon));
+        a->setIconVisibleInMenu(false);
+        a->setToolTip(toolTip);
+        return a;
+    };
+    m_openPictureAction =
+        command("mnuopn", QStringLiteral("画像を開く(&O)"), "imgopen", QStringLiteral("画像を開く"));
+    m_openBinAction = command("mnubinopn", QStringLiteral("BINファイルを開く(&B)"), "imgopenbin",
+                              QStringLiteral("BINファイルを開く"));
+    m_batchAction = command("mnubat", QStringLiteral("自動処理(&B)"), "imgauto", QStringLiteral("自動処理"));
+    m_saveBinAction = command("mnuasav", QStringLiteral("名前を付けてＢＩＮファイルを保存(&A)"), "imgbin",
+                              QStringLiteral("BINファイル保存"));
+    m_exportBmpAction = command("mnussav", QStringLiteral("名前を付けてＢＭＰファイルを保存(&S)"), "imgbmp",
+                                QStringLiteral("BMPファイル保存"));
+    m_convertAction = command("mnucnv", QStringLiteral("変換(&C)"), "imgconv", QStringLiteral("変換"));
+    m_quitAction = action("mnuend", QStringLiteral("終了(&X)"));
+    m_aboutAction = action("mnuver", QStringLiteral("バージョン情報(&A)"));
+    m_copyAction = action("popcopy", QStringLiteral("コピー"));
+    m_pasteAction = action("poppaste", QStringLiteral("ペースト"));
+    m_cancelAction = action("popcansel", QStringLiteral("キャンセル"));
+
+    connect(m_openPictureAction, &QAction::triggered, m_session, &Session::openPicture);
+    connect(m_openBinAction, &QAction::triggered, m_session, &Session::openBin);
+    connect(m_batchAction, &QAction::triggered, m_session, &Session::runBatch);
+    connect(m_saveBinAction, &QAction::triggered, m_session, &Session::saveBin);
+    connect(m_exportBmpAction, &QAction::triggered, m_session, &Session::exportBmp);
+    connect(m_convertAction, &QAction::triggered, m_session, &Session::convertPicture);
+    connect(m_quitAction, &QAction::triggered, this, [] { Modal::endProgram(); });
+    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(m_copyAction, &QAction::triggered, m_session, &Session::copyPicture);
+    connect(m_pasteAction, &QAction::triggered, m_session, &Session::pastePicture);
+}
+
+void MainWindow::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->setObjectName(QStringLiteral("mnufile"));
+    file->addActions(
+        {m_openPictureAction, m_openBinAction, m_batchAction, m_saveBinAction, m_exportBmpAction});
+    file->addSeparator()->setObjectName(QStringLiteral("mnuhf"));
+    file->addAction(m_quitAction);
+
+    QMenu *run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
+    run->setObjectName(QStringLiteral("mnugo"));
+    run->addAction(m_convertAction);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->setObjectName(QStringLiteral("mnuhlp"));
+    help->addAction(m_aboutAction);
+
+    // Never in the menu bar: opened over the picture by the right button.
+    m_clipboardMenu = new QMenu(QStringLiteral("クリップボード"), this);
+    m_clipboardMenu->setObjectName(QStringLiteral("popclipboard"));
+    m_clipboardMenu->addActions({m_copyAction, m_pasteAction, m_cancelAction});
+    connect(m_pictureView, &PictureView::popupRequested, this,
+            [this](QPoint globalPos) { execPopupMenu(m_clipboardMenu, globalPos); });
+}
+
+void MainWindow::createToolBar()
+{
+    const auto button = [this](QAction *action, const char *key) {
+        m_toolBar->addAction(action);
+        m_toolBar->widgetForAction(action)->setObjectName(QString::fromLatin1(key));
+    };
+    button(m_openPictureAction, "bmpopen");
+    button(m_openBinAction, "binopen");
+    m_toolBar->addSeparator();
+    button(m_convertAction, "conv");
+    m_toolBar->addSeparator();
+    button(m_saveBinAction, "binsave");
+    button(m_exportBmpAction, "bmpsave");
+    button(m_batchAction, "auto");
+}
+
+void MainWindow::connectSession()
+{
+    connect(m_session, &Session::pictureChanged, this,
+            [this] { m_pictureView->showImage(m_session->picture()); });
+    connect(m_session, &Session::pictureFitted, this, &MainWindow::layoutAround);
+    connect(m_session, &Session::sizeLabelsCleared, this, &MainWindow::clearSizeLabels);
+    connect(m_session, &Session::statusChanged, this, &MainWindow::showStatus);
+    connect(m_session, &Session::fileShown, this, &MainWindow::showFile);
+    connect(m_session, &Session::progressStarted, this, [this](int maximum) {
+        m_progressBar->setRange(0, maximum);
+        m_progressBar->setVisible(true);
+        m_progressBar->setValue(m_progressBar->minimum());
+    });
+    connect(m_session, &Session::progressAdvanced, m_progressBar, &QProgressBar::setValue);
+    connect(m_session, &Session::progressFinished, m_progressBar, &QWidget::hide);
+    connect(m_session, &Session::messageRequested, this, [](const Message &m) { Modal::message(m); });
+    connect(m_pictureView, &PictureView::dropped, m_session, &Session::openDropped);
+}
+
+// A screen exactly 800 pixels wide is covered whole; any other gets 800 x 600, centred.
+void MainWindow::sizeWindow(int measuredScreenWidth)
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
+    const QSize outer = mainWindowSize(measuredScreenWidth, screenSize);
+    // The frame of an unshown window is not known yet; where it is, it is taken off the outer size.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setFixedSize(outer - frame);
+    m_toolBar->setFixedWidth(width());
+    // Not from QRect::center(), which rounds down a pixel and would leave a covered 800-wide screen
+    // with its last column and row bare.
+    if (screen) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
+}
+
+void MainWindow::showAbout()
+{
+    if (!m_about)
+        m_about = new AboutDialog;
+    m_about->show();
+    m_about->raise();
+    m_about->repaint();
+}
+
+// Shown at once, so that it is up to date while a long command runs without serving the window.
+void MainWindow::showStatus(const QString &text)
+{
+    m_statusLabel->setText(text);
+    m_statusLabel->adjustSize();
+    m_statusLabel->repaint();
+}
+
+void MainWindow::showFile(const QString &path)
+{
+    setWindowTitle(m_baseCaption + QLatin1Char('(') + path + QLatin1Char(')'));
+}
+
+void MainWindow::layoutAround(QSize area, FitRule rule)
+{
+    const FitLayout layout = fitToPicture(area, m_pictureView->pos(), rule);
+    if (layout.progressTop)
+        m_progressBar->move(m_progressBar->x(), *layout.progressTop);
+    m_statusLabel->move(m_statusLabel->x(), layout.statusTop);
+    m_widthLabel->move(layout.sizeLabelsLeft, m_widthLabel->y());
+    m_widthLabel->setText(layout.widthText);
+    m_widthLabel->repaint();
+    m_heightLabel->move(layout.sizeLabelsLeft, m_heightLabel->y());
+    m_heightLabel->setText(layout.heightText);
+    m_heightLabel->repaint();
+}
+
+void MainWindow::clearSizeLabels()
+{
+    m_widthLabel->clear();
+    m_heightLabel->clear();
+}
+
+} // namespace lumivert

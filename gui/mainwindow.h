@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/windowlayout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace lumivert {
+
+class AboutDialog;
+class PictureView;
+class Session;
+
+// The working window: menus, toolbar, the picture box, the status and size labels and the progress
+// bar. It holds no working data; it forwards every command to its Session and shows what that reports.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // `measuredScreenWidth` is the width the splash screen measured, or 0 when it measured none.
+    explicit MainWindow(int measuredScreenWidth, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Session *session() const { return m_session; }
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void connectSession();
+    void sizeWindow(int measuredScreenWidth);
+
+    void showAbout();
+    void showStatus(const QString &text);
+    void showFile(const QString &path);
+    void layoutAround(QSize area, FitRule rule);
+    void clearSizeLabels();
+
+    Session *m_session;
+    QString m_baseCaption;
+
+    QToolBar *m_toolBar;
+    PictureView *m_pictureView;
+    QLabel *m_statusLabel;
+    QLabel *m_widthLabel;
+    QLabel *m_heightLabel;
+    QProgressBar *m_progressBar;
+    QMenu *m_clipboardMenu;
+
+    QAction *m_openPictureAction;
+    QAction *m_openBinAction;
+    QAction *m_batchAction;
+    QAction *m_saveBinAction;
+    QAction *m_exportBmpAction;
+    QAction *m_quitAction;
+    QAction *m_convertAction;
+    QAction *m_aboutAction;
+    QAction *m_copyAction;
+    QAction *m_pasteAction;
+    QAction *m_cancelAction;
+
+    QPointer<AboutDialog> m_about;
+};
+
+} // namespace lumivert

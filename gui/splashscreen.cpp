@@ -1,0 +1,125 @@
+#include "gui/splashscreen.h"
+
+#include "core/modal.h"
+#include "core/splashlogic.h"
+#include "gui/fonts.h"
+#include "gui/screeninfo.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+namespace lumivert {
+
+namespace {
+
+QLabel *autoSizedLabel(QWidget *parent, const char *objectName, const QString &text, QPoint pos,
+                       const QFont &font)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setFont(font);
+    label->move(pos);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(2);
+    setFixedSize(375, 222);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("Frame1"));
+    m_frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    m_frame->setGeometry(8, 0, 360, 214);
+
+    auto *logo = new QLabel(m_frame);
+    logo->setObjectName(QStringLiteral("imgLogo"));
+    logo->setGeometry(16, 24, 32, 32);
+    logo->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));
+    logo->setScaledContents(true);
+
+    autoSizedLabel(m_frame, "lblCompanyProduct", QStringLiteral("株式会社ルミベール電子"), {64, 32},
+                   designFont(18, true));
+    autoSizedLabel(m_frame, "Label2", QStringLiteral("256色"), {32, 64}, designFont(27.75, true));
+    autoSizedLabel(m_frame, "lblProductName", QStringLiteral("Lumivert"), {32, 96}, designFont(32.25, true));
+    QLabel *version = autoSizedLabel(m_frame, "lblVersion", versionText(), {0, 144}, designFont(12, true));
+    version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned: it grows to the left from the design's right edge.
+    version->move(280 + 59 - version->width(), 144);
+    autoSizedLabel(m_frame, "Label1", QStringLiteral("COPYRIGHT (C) LUMIVERT DENSHI CO., LTD."), {88, 192},
+                   designFont(7, false));
+
+    // A click anywhere on the inner frame opens the main window; the margin around it takes none.
+    m_frame->installEventFilter(this);
+    for (QWidget *child : m_frame->findChildren<QWidget *>())
+        child->installEventFilter(this);
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(500);
+    connect(m_timer, &QTimer::timeout, this, &SplashScreen::checkDisplay);
+    m_timer->start();
+}
+
+bool SplashScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        finish();
+        return true;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void SplashScreen::checkDisplay()
+{
+    const int depth = ScreenInfo::depth(this);
+    m_measuredWidth = ScreenInfo::width(this);
+
+    const auto warnAndEnd = [this](const QString &text) {
+        m_timer->stop();
+        Modal::message({text, QStringLiteral("警告")});
+        Modal::endProgram();
+    };
+    switch (splashTick(depth, m_measuredWidth, m_passedChecks + 1)) {
+    case SplashAction::ColourWarning:
+        warnAndEnd(QStringLiteral("カラーパレットをフルカラー（２４ビット以上）に設定して下さい。"));
+        return;
+    case SplashAction::WidthWarning:
+        warnAndEnd(QStringLiteral("画面領域をＳＶＧＡ（８００×６００）以上に設定して下さい。"));
+        return;
+    case SplashAction::ShowMain:
+        finish();
+        break;
+    case SplashAction::None:
+        break;
+    }
+    ++m_passedChecks;
+}
+
+void SplashScreen::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_timer->stop();
+    // Hidden first and closed only once the main window is up, so that the program never passes
+    // through a moment without a window (which would end it).
+    hide();
+    Q_EMIT finished(m_measuredWidth);
+    close();
+}
+
+} // namespace lumivert

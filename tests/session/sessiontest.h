@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/modal.h"
+#include "core/session.h"
+#include "core/windowlayout.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// What the session told the window, as the window would show it.
+struct SessionLog : QObject
+{
+    explicit SessionLog(lumivert::Session &session);
+
+    QStringList statuses; // every status text, in order
+    QString caption;      // the file the caption names; empty while none
+    QString widthText;    // "X=..." as the size label shows it
+    QString heightText;   // "Y=..."
+    std::optional<lumivert::FitRule> lastRule;
+    QList<int> progressValues;
+    int progressMaximum = -1;
+    bool progressVisible = false;
+    int pictureShows = 0; // how often the picture was shown anew
+
+    QString status() const { return statuses.isEmpty() ? QString() : statuses.last(); }
+};
+
+// What every session test needs: a session whose dialogs and messages are answered and recorded by
+// a script, in a folder of its own.
+struct Fixture
+{
+    Fixture();
+
+    lumivert::ModalScript script;
+    QTemporaryDir dir;
+    lumivert::Session session;
+    SessionLog log{session};
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QStringList messageTexts() const { return script.messageTexts(); }
+    QStringList messageTitles() const { return script.messageTitles(); }
+
+    // The commands, answering their file dialog with `answer`.
+    void openPicture(const QString &answer);
+    void openBin(const QString &answer);
+    void paste();
+    void drop(const QStringList &paths);
+};
+
+// A picture whose every pixel differs from its neighbours, so misplaced pixels show.
+QImage patternImage(int width, int height);
+// Writes `image` as a file of the given format ("BMP", "JPG", "PNG") and returns its path.
+QString writePicture(const QString &path, const QImage &image, const char *format = "BMP");
+QByteArray readFile(const QString &path);
+void writeFile(const QString &path, const QByteArray &bytes);
+// Bytes whose values run through 0..255 in a pattern that depends on the length.
+QByteArray binBytes(qsizetype length);
+// The RGB332 bytes of a picture, as a conversion without preview gives them.
+QByteArray reduced(const QImage &picture);

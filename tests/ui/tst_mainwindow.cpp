@@ -1,0 +1,370 @@
+#include "uitest.h"
+
+#include "gui/aboutdialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+using namespace lumivert;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowSize_data()
+    {
+        QTest::addColumn<int>("measuredWidth");
+        QTest::addColumn<bool>("coversScreen");
+        QTest::newRow("800 wide screen") << 800 << true;
+        QTest::newRow("1024 wide screen") << 1024 << false;
+        QTest::newRow("never measured") << 0 << false;
+    }
+    void windowSize()
+    {
+        QFETCH(int, measuredWidth);
+        QFETCH(bool, coversScreen);
+        Fixture f(measuredWidth);
+        const QSize expected =
+            coversScreen ? QApplication::primaryScreen()->geometry().size() : QSize(800, 600);
+        QCOMPARE(f.window->size(), expected);
+        QCOMPARE(f.window->minimumSize(), f.window->maximumSize()); // the user cannot resize it
+        QVERIFY(!(f.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void designLayout()
+    {
+        Fixture f;
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert"));
+        QCOMPARE(f.picture()->geometry(), QRect(8, 32, 324, 244));
+        QLabel *status = f.label("Label1");
+        QCOMPARE(status->pos(), QPoint(8, 280));
+        QCOMPARE(status->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QVERIFY(status->text().isEmpty());
+        QCOMPARE(f.progressBar()->geometry(), QRect(136, 280, 197, 17));
+        QVERIFY(f.progressBar()->isHidden());
+        QCOMPARE(f.label("Label2")->geometry(), QRect(296, 40, 81, 17));
+        QCOMPARE(f.label("Label3")->geometry(), QRect(288, 56, 81, 17));
+        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
+        QCOMPARE(toolBar->pos(), QPoint(0, 0));
+        QCOMPARE(toolBar->width(), f.window->width());
+        QCOMPARE(f.session().fileDialog().flags, 8);
+        QCOMPARE(f.session().fileDialog().initDir,
+                 QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+        QCOMPARE(QDir::currentPath(), QCoreApplication::applicationDirPath());
+    }
+
+    void menuTexts()
+    {
+        Fixture f;
+        QStringList bar;
+        for (QAction *a : f.window->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, (QStringList{"ﾌｧｲﾙ(&F)", "実行(&R)", "ﾍﾙﾌﾟ(&H)"}));
+
+        const auto items = [&f](const char *menuName) {
+            QStringList list;
+            for (QAction *a : f.window->findChild<QMenu *>(QString::fromLatin1(menuName))->actions())
+                list << (a->isSeparator() ? QStringLiteral("-")
+                                          : a->objectName() + QLatin1Char('=') + a->text());
+            return list;
+        };
+        QCOMPARE(items("mnufile"),
+                 (QStringList{"mnuopn=画像を開く(&O)", "mnubinopn=BINファイルを開く(&B)",
+                              "mnubat=自動処理(&B)", "mnuasav=名前を付けてＢＩＮファイルを保存(&A)",
+                              "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-", "mnuend=終了(&X)"}));
+        QCOMPARE(items("mnugo"), (QStringList{"mnucnv=変換(&C)"}));
+        QCOMPARE(items("mnuhlp"), (QStringList{"mnuver=バージョン情報(&A)"}));
+        QCOMPARE(f.window->findChild<QMenu *>(QStringLiteral("popclipboard"))->title(),
+                 QStringLiteral("クリップボード"));
+        QCOMPARE(items("popclipboard"),
+                 (QStringList{"popcopy=コピー", "poppaste=ペースト", "popcansel=キャンセル"}));
+    }
+
+    void toolbarButtons()
+    {
+        Fixture f;
+        QStringList buttons;
+        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
+        for (QAction *a : toolBar->actions()) {
+            if (a->isSeparator()) {
+                buttons << QStringLiteral("-");
+                continue;
+            }
+            auto *button = qobject_cast<QToolButton *>(toolBar->widgetForAction(a));
+            buttons << button->objectName() + QLatin1Char('=') + button->toolTip();
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+            QVERIFY(!a->icon().availableSizes().isEmpty());
+        }
+        QCOMPARE(buttons,
+                 (QStringList{"bmpopen=画像を開く", "binopen=BINファイルを開く", "-", "conv=変換", "-",
+                              "binsave=BINファイル保存", "bmpsave=BMPファイル保存", "auto=自動処理"}));
+    }
+
+    // Each command is recognised by what it asks of the shared dialog.
+    void dispatch_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("save");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<int>("flags");
+        const QString picture = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+        const QString binary = QStringLiteral("Binary(*.BIN)|*.BIN");
+        const QString bmp = QStringLiteral("*.BMP|*.BMP");
+        QTest::newRow("mnuopn") << "mnuopn" << false << picture << 8;
+        QTest::newRow("bmpopen") << "bmpopen" << false << picture << 8;
+        QTest::newRow("mnubinopn") << "mnubinopn" << false << binary << 8;
+        QTest::newRow("binopen") << "binopen" << false << binary << 8;
+        QTest::newRow("mnubat") << "mnubat" << false << picture << 0x80208;
+        QTest::newRow("auto") << "auto" << false << picture << 0x80208;
+        QTest::newRow("mnuasav") << "mnuasav" << true << binary << 6;
+        QTest::newRow("binsave") << "binsave" << true << binary << 6;
+        QTest::newRow("mnussav") << "mnussav" << true << bmp << 6;
+        QTest::newRow("bmpsave") << "bmpsave" << true << bmp << 6;
+    }
+    void dispatch()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, save);
+        QFETCH(QString, filter);
+        QFETCH(int, flags);
+        Fixture f;
+        f.session().convertPicture(); // so that BIN saving goes as far as its dialog
+        f.trigger(qPrintable(source));
+        QCOMPARE(f.script.fileRequests.size(), 1);
+        QCOMPARE(f.script.fileRequests.first().save, save);
+        QCOMPARE(f.script.fileRequests.first().filter, filter);
+        QCOMPARE(f.script.fileRequests.first().flags, flags);
+    }
+
+    void convertFromMenuAndToolbar_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("menu") << "mnucnv";
+        QTest::newRow("toolbar") << "conv";
+    }
+    void convertFromMenuAndToolbar()
+    {
+        QFETCH(QString, source);
+        Fixture f;
+        f.trigger(qPrintable(source));
+        QVERIFY(f.script.fileRequests.isEmpty());
+        QCOMPARE(f.label("Label1")->text(), QStringLiteral("変換完了!!"));
+        QCOMPARE(f.session().convertedBytes()->size(), 320 * 240);
+        QVERIFY(f.progressBar()->isHidden());
+    }
+
+    void endEndsAtOnce()
+    {
+        Fixture f;
+        f.trigger("mnuend");
+        QCOMPARE(f.script.endRequests, 1);
+        QVERIFY(f.script.messages.isEmpty());
+    }
+
+    void popupOnRightButtonOnly_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("popups");
+        QTest::newRow("left") << int(Qt::LeftButton) << 0;
+        QTest::newRow("middle") << int(Qt::MiddleButton) << 0;
+        QTest::newRow("right") << int(Qt::RightButton) << 1;
+    }
+    void popupOnRightButtonOnly()
+    {
+        QFETCH(int, button);
+        QFETCH(int, popups);
+        Fixture f;
+        f.window->show();
+        f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+        QTest::mousePress(f.picture(), Qt::MouseButton(button), {}, QPoint(50, 50));
+        QCOMPARE(f.script.popupsOpened, popups);
+        // Elsewhere in the window the right button opens nothing.
+        QTest::mousePress(f.label("Label2"), Qt::RightButton);
+        QTest::mousePress(f.window->centralWidget(), Qt::RightButton, {}, QPoint(600, 400));
+        QCOMPARE(f.script.popupsOpened, popups);
+        QVERIFY(f.script.messages.isEmpty());
+        QCOMPARE(f.session().picture().size(), QSize(320, 240));
+    }
+
+    // The popup's items reach the clipboard commands; キャンセル changes nothing.
+    void popupItems()
+    {
+        Fixture f;
+        f.window->show();
+        f.session().setPicture(patternImage(60, 30));
+        f.script.popupChoices = {QStringLiteral("popcopy"), QStringLiteral("popcansel")};
+        QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 patternImage(60, 30));
+        f.session().setPicture(patternImage(10, 10));
+        QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(f.session().picture(), patternImage(10, 10));
+        f.script.popupChoices = {QStringLiteral("poppaste")};
+        QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
+        QCOMPARE(f.session().picture(), patternImage(60, 30));
+        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=60"));
+        QVERIFY(f.script.messages.isEmpty());
+    }
+
+    void onlyThePictureTakesDrops()
+    {
+        Fixture f;
+        QVERIFY(f.picture()->acceptDrops());
+        for (QWidget *w : f.window->findChildren<QWidget *>()) {
+            if (w != f.picture())
+                QVERIFY2(!w->acceptDrops(), qPrintable(w->objectName()));
+        }
+        QVERIFY(!f.window->acceptDrops());
+    }
+
+    // The real drop event reaches the session through the picture box.
+    void dropEventOnPicture()
+    {
+        Fixture f;
+        f.window->show();
+        const QByteArray bytes(76800, '\x1C');
+        writeFile(f.path("e.BIN"), bytes);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(f.path("e.BIN"))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.picture(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.picture(), &event);
+        QCOMPARE(*f.session().convertedBytes(), bytes);
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("e.BIN")));
+        QCOMPARE(f.label("Label1")->text(), QStringLiteral("読込完了!!"));
+    }
+
+    // The labels and the progress bar around the picture box, by the road the picture came.
+    void layoutAroundPicture_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("statusTop");
+        QTest::addColumn<int>("progressTop"); // the design's 280 when it does not move
+        QTest::addColumn<int>("sizeLabelsLeft");
+        QTest::newRow("opened, 20 high") << "open" << QSize(320, 20) << 80 << 57 << 338;
+        QTest::newRow("opened, 44 high") << "open" << QSize(10, 44) << 81 << 81 << 28;
+        QTest::newRow("opened, 640x480") << "open" << QSize(640, 480) << 517 << 517 << 658;
+        QTest::newRow("pasted, 20 high") << "paste" << QSize(100, 20) << 80 << 280 << 118;
+        QTest::newRow("BIN file of 1000 bytes") << "bin" << QSize(320, 240) << 277 << 277 << 338;
+        QTest::newRow("BIN file of 640x480") << "bin" << QSize(640, 480) << 517 << 517 << 658;
+    }
+    void layoutAroundPicture()
+    {
+        QFETCH(QString, road);
+        QFETCH(QSize, size);
+        Fixture f;
+        if (road == QLatin1String("open")) {
+            f.script.answerFile(writePicture(f.path("p.bmp"), patternImage(size.width(), size.height())));
+            f.session().openPicture();
+        } else if (road == QLatin1String("paste")) {
+            QGuiApplication::clipboard()->setImage(patternImage(size.width(), size.height()));
+            f.session().pastePicture();
+        } else {
+            writeFile(f.path("b.BIN"), QByteArray(size == QSize(640, 480) ? 307200 : 1000, '\x92'));
+            f.script.answerFile(f.path("b.BIN"));
+            f.session().openBin();
+        }
+        QTEST(f.label("Label1")->y(), "statusTop");
+        QTEST(f.progressBar()->y(), "progressTop");
+        QTEST(f.label("Label2")->x(), "sizeLabelsLeft");
+        QTEST(f.label("Label3")->x(), "sizeLabelsLeft");
+        QCOMPARE(f.label("Label2")->y(), 40);
+        QCOMPARE(f.label("Label3")->y(), 56);
+        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=%1").arg(size.width()));
+        QCOMPARE(f.label("Label3")->text(), QStringLiteral("Y=%1").arg(size.height()));
+        QCOMPARE(f.picture()->geometry(), QRect(QPoint(8, 32), size + QSize(4, 4)));
+    }
+
+    void oneAboutBox()
+    {
+        Fixture f;
+        f.trigger("mnuver");
+        const auto aboutBoxes = [] {
+            QList<QWidget *> boxes;
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (qobject_cast<AboutDialog *>(w) && w->isVisible())
+                    boxes << w;
+            }
+            return boxes;
+        };
+        QCOMPARE(aboutBoxes().size(), 1);
+        QPointer<QWidget> first = aboutBoxes().first();
+        QVERIFY(!first->isModal());
+        f.trigger("mnuver");
+        QCOMPARE(aboutBoxes(), QList<QWidget *>{first.data()});
+
+        QCOMPARE(first->windowTitle(), QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
+        const auto text = [&first](const char *name) {
+            return first->findChild<QLabel *>(QString::fromLatin1(name))->text();
+        };
+        QCOMPARE(text("lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
+        QCOMPARE(text("lblTitle"), QStringLiteral("256色Lumivert"));
+        QVERIFY(text("lblDescription")
+                    .startsWith(QStringLiteral("アプリケーションの説明") + QString(96, ' ') + QChar(0x3000)));
+        QVERIFY(
+            text("Label1").startsWith(QStringLiteral("警告") + QString(114, ' ') + QStringLiteral("著作権")));
+        QVERIFY(first->findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
+
+        // The main window goes on working while it is open.
+        f.trigger("conv");
+        QCOMPARE(f.label("Label1")->text(), QStringLiteral("変換完了!!"));
+
+        first->close();
+        QTRY_VERIFY(!first);
+    }
+
+    void aboutBoxClosesOnKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Esc") << int(Qt::Key_Escape);
+    }
+    void aboutBoxClosesOnKeys()
+    {
+        QFETCH(int, key);
+        QPointer<AboutDialog> box = new AboutDialog;
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        QTest::keyClick(box, Qt::Key(key));
+        QTRY_VERIFY(!box);
+    }
+
+    // Each command sets only what it needs; the rest stays as the previous command left it.
+    void dialogKeepsItsProperties()
+    {
+        Fixture f;
+        Session &s = f.session();
+        s.runBatch(); // cancelled; leaves the multiple-selection options on
+        QCOMPARE(s.fileDialog().flags, 0x80208);
+        s.openPicture();
+        s.openBin();
+        QCOMPARE(f.script.fileRequests.at(1).flags, 0x80208);
+        QCOMPARE(f.script.fileRequests.at(2).flags, 0x80208);
+        s.exportBmp();
+        QCOMPARE(s.fileDialog().flags, 6);
+        s.openPicture();
+        QCOMPARE(f.script.fileRequests.last().flags, 6);
+        for (const FileRequest &r : f.script.fileRequests)
+            QCOMPARE(r.initDir, s.fileDialog().initDir);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
