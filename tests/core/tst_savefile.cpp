@@ -133,7 +133,7 @@ void TestSaveFile::writesBytes()
     const QString path = dir.filePath(name);
     for (const auto save : {&saveBytes, &saveBytesUnsynced}) {
         QVERIFY(writeAll(path, QByteArray(400000, 'x')));
-        QCOMPARE(save(path, bytes), QString());
+        QCOMPARE(save(path, bytes, nullptr), QString());
         QVERIFY(QFileInfo(path).isFile());
         QCOMPARE(readAll(path), bytes);
         // Nothing but the file itself is left behind.
