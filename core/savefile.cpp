@@ -246,4 +246,34 @@ QString saveBmp(const QString &path, const QImage &image, int *systemError)
     return saveBytes(path, encodeBmp24(image), systemError);
 }
 
+QString japaneseSaveReason(int systemError, const QString &systemReason)
+{
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("保存先のフォルダーが見つかりません。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("保存先に書き込む権限がありません。");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクの空き容量が不足しています。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーが既にあります。");
+    case EROFS:
+        return QStringLiteral("保存先のドライブは書き込み禁止になっています。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case EINVAL:
+    case EILSEQ:
+        return QStringLiteral("ファイル名に使用できない文字が含まれています。");
+    case EIO:
+        return QStringLiteral("ディスクへの書き込み中にエラーが発生しました。");
+    default:
+        return systemReason;
+    }
+}
+
 } // namespace lumivert

@@ -26,4 +26,8 @@ QString saveBmp(const QString &path, const QImage &image, int *systemError = nul
 // The BMP bytes that saveBmp writes.
 QByteArray encodeBmp24(const QImage &image);
 
+// Why a save failed, for the window: the common causes of `systemError` in Japanese, else the
+// system's own `systemReason`.
+QString japaneseSaveReason(int systemError, const QString &systemReason);
+
 } // namespace lumivert
