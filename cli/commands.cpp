@@ -5,6 +5,7 @@
 #include "cli/reporter.h"
 #include "cli/runner.h"
 #include "core/binformat.h"
+#include "core/fileidentity.h"
 #include "core/fitting.h"
 #include "core/savefile.h"
 

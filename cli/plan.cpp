@@ -1,30 +1,19 @@
 #include "cli/plan.h"
 
+#include "core/fileidentity.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImageReader>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <map>
 #include <set>
-#include <utility>
 
 namespace lumivert::cli {
 
 namespace {
-
-using FileId = std::pair<dev_t, ino_t>;
-
-std::optional<FileId> fileId(const QString &path)
-{
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileId{st.st_dev, st.st_ino};
-}
 
 qsizetype extensionDot(const QString &fileName)
 {
@@ -85,12 +74,6 @@ QStringList readableExtensions()
     for (const QByteArray &format : QImageReader::supportedImageFormats())
         extensions.append(QString::fromLatin1(format).toLower());
     return extensions;
-}
-
-bool sameFile(const QString &a, const QString &b)
-{
-    const auto idA = fileId(a);
-    return idA && idA == fileId(b);
 }
 
 ConversionPlan planConversions(const QStringList &inputs, const QString &output, const QString &outDir,

@@ -54,7 +54,4 @@ ConversionPlan planConversions(const QStringList &inputs, const QString &output,
 // The extensions of every format Qt decodes here, in lower case.
 QStringList readableExtensions();
 
-// Whether two paths name the same existing file (also through links).
-bool sameFile(const QString &a, const QString &b);
-
 } // namespace lumivert::cli

@@ -3,11 +3,10 @@
 #include "core/rgb332.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,43 +27,57 @@ void putLe32(char *p, quint32 v)
         p[i] = char((v >> (8 * i)) & 0xFF);
 }
 
-QString writeDirect(const QString &path, const QByteArray &bytes)
+// Links that lead on further than this are taken for a loop, as the system does.
+constexpr int MostLinks = 40;
+
+int writeAll(int fd, const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return file.errorString();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return {};
-}
-
-} // namespace
-
-QString saveBytes(const QString &path, const QByteArray &bytes)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("Is a directory");
-    if (info.exists() && !info.isFile())
-        return writeDirect(path, bytes);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO; // a device that takes nothing
+        done += n;
     }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return 0;
 }
 
-namespace {
+// Devices and pipes cannot be replaced: they are written in place.
+int writeDirect(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = writeAll(fd, bytes);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+// Follows `path` through its symbolic links to the file they lead to, which need not exist yet:
+// that file is the one replaced, and the links stay links.
+int followLinks(QByteArray &path)
+{
+    for (int hops = 0; hops <= MostLinks; ++hops) {
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return 0; // whatever is wrong with it shows when it is written
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(path.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            return errno;
+        if (n == target.size())
+            return ENAMETOOLONG;
+        target.truncate(n);
+        if (!target.startsWith('/'))
+            target.prepend(path.left(path.lastIndexOf('/') + 1));
+        path = target;
+    }
+    return ELOOP;
+}
 
 // The permissions a new file gets from the process's umask, read once (reading it means setting it).
 mode_t newFileMode()
@@ -77,46 +90,117 @@ mode_t newFileMode()
     return mode;
 }
 
-QString systemError()
+// A file without a name in `folder`, so that a save killed half way leaves nothing behind; -1 with
+// errno EOPNOTSUPP where the system or the file system has none.
+int openUnnamed(const QByteArray &folder)
 {
-    return QString::fromLocal8Bit(std::strerror(errno));
+#ifdef O_TMPFILE
+    // It gets its name through /proc.
+    static const bool nameable = ::access("/proc/self/fd", X_OK) == 0;
+    if (nameable) {
+        const int fd = ::open(folder.constData(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0600);
+        // Kernels and file systems without unnamed files answer with one of these.
+        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
+            return fd;
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+    errno = EOPNOTSUPP;
+    return -1;
+}
+
+// Gives the complete unnamed file a name next to the target, for the rename that replaces it.
+int nameUnnamed(int fd, const QByteArray &target, QByteArray &name)
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.';
+        for (int i = 0; i < 6; ++i)
+            name += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    name.clear();
+    return error;
+}
+
+// Writes a complete new file beside `target` and renames it over the target.
+int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool sync)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(qMax(slash, qsizetype(1)));
+    QByteArray temporary;
+    int fd = openUnnamed(folder);
+    if (fd < 0 && errno != EOPNOTSUPP)
+        return errno;
+    if (fd < 0) {
+        temporary = target + ".XXXXXX";
+        fd = ::mkstemp(temporary.data());
+        if (fd < 0)
+            return errno;
+    }
+    // File systems without modes (FAT cards) refuse this; the content is what counts there.
+    ::fchmod(fd, mode);
+    int error = writeAll(fd, bytes);
+    if (error == 0 && sync && ::fsync(fd) != 0)
+        error = errno;
+    if (error == 0 && temporary.isEmpty())
+        error = nameUnnamed(fd, target, temporary);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0 && !temporary.isEmpty())
+        ::unlink(temporary.constData());
+    return error;
+}
+
+// Every writer, returning the errno of the step that failed or 0.
+int save(const QString &path, const QByteArray &bytes, bool sync)
+{
+    QByteArray target = QFile::encodeName(path);
+    if (target.isEmpty())
+        return ENOENT;
+    // The system would stop reading the name at a NUL and write another file.
+    if (target.contains('\0'))
+        return EINVAL;
+    if (const int error = followLinks(target))
+        return error;
+    struct stat st;
+    if (::stat(target.constData(), &st) != 0)
+        return errno == ENOENT ? replace(target, bytes, newFileMode(), sync) : errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return writeDirect(target, bytes);
+    // A file its owner made read-only stays as it is, though its folder would let it be replaced.
+    if (::access(target.constData(), W_OK) != 0)
+        return errno;
+    return replace(target, bytes, st.st_mode & 07777, sync);
+}
+
+QString reasonFor(int error, int *systemError)
+{
+    if (systemError)
+        *systemError = error;
+    return error == 0 ? QString() : qt_error_string(error);
 }
 
 } // namespace
 
-QString saveBytesUnsynced(const QString &path, const QByteArray &bytes)
+QString saveBytes(const QString &path, const QByteArray &bytes, int *systemError)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink() || (info.exists() && !info.isFile()) || info.isDir())
-        return saveBytes(path, bytes);
+    return reasonFor(save(path, bytes, true), systemError);
+}
 
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return systemError();
-    struct stat existing;
-    const mode_t mode =
-        ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
-    QString error;
-    if (::fchmod(fd, mode) != 0)
-        error = systemError();
-    for (qsizetype done = 0; error.isEmpty() && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            error = n < 0 ? systemError() : QStringLiteral("nothing written");
-        else
-            done += n;
-    }
-    if (::close(fd) != 0 && error.isEmpty())
-        error = systemError();
-    if (error.isEmpty() && ::rename(temporary.constData(), target.constData()) != 0)
-        error = systemError();
-    if (!error.isEmpty())
-        ::unlink(temporary.constData());
-    return error;
+QString saveBytesUnsynced(const QString &path, const QByteArray &bytes, int *systemError)
+{
+    return reasonFor(save(path, bytes, false), systemError);
 }
 
 QByteArray encodeBmp24(const QImage &source)
@@ -157,9 +241,39 @@ QByteArray encodeBmp24(const QImage &source)
     return out;
 }
 
-QString saveBmp(const QString &path, const QImage &image)
+QString saveBmp(const QString &path, const QImage &image, int *systemError)
 {
-    return saveBytes(path, encodeBmp24(image));
+    return saveBytes(path, encodeBmp24(image), systemError);
+}
+
+QString japaneseSaveReason(int systemError, const QString &systemReason)
+{
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("保存先のフォルダーが見つかりません。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("保存先に書き込む権限がありません。");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("ディスクの空き容量が不足しています。");
+    case EISDIR:
+        return QStringLiteral("同じ名前のフォルダーが既にあります。");
+    case EROFS:
+        return QStringLiteral("保存先のドライブは書き込み禁止になっています。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case EINVAL:
+    case EILSEQ:
+        return QStringLiteral("ファイル名に使用できない文字が含まれています。");
+    case EIO:
+        return QStringLiteral("ディスクへの書き込み中にエラーが発生しました。");
+    default:
+        return systemReason;
+    }
 }
 
 } // namespace lumivert

@@ -1,5 +1,7 @@
 #include "core/selection.h"
 
+#include "core/fileidentity.h"
+
 namespace lumivert {
 
 QStringList parseSelection(const QString &selection, QChar separator)
@@ -26,7 +28,9 @@ std::optional<QString> batchOutputPath(const QString &picturePath)
 
 QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator)
 {
-    if (outputPath == picturePath)
+    // By identity too: the BIN bytes would go through a link into the picture, and a second name of
+    // it (a hard link, another letter case) is the picture all the same.
+    if (outputPath == picturePath || sameFile(outputPath, picturePath))
         return QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。");
     const auto folderOf = [separator](const QString &path) {
         return path.left(path.lastIndexOf(separator) + 1);

@@ -16,7 +16,8 @@ QStringList parseSelection(const QString &selection, QChar separator);
 std::optional<QString> batchOutputPath(const QString &picturePath);
 
 // Why a batch output may not be written, or an empty string when it may: it must neither be the
-// picture itself nor leave the picture's folder.
+// picture itself (by name, or an existing file that is the picture through a link or a hard link)
+// nor leave the picture's folder.
 QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator);
 
 // The name the save dialogs propose after a file was opened: its path without the last four characters

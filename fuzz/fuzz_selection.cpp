@@ -2,6 +2,7 @@
 // with either separator, and the names the program derives from each file.
 
 #include "core/dialogfilter.h"
+#include "core/fileidentity.h"
 #include "core/selection.h"
 #include "fuzzcheck.h"
 
@@ -37,9 +38,9 @@ void checkNames(const QString &file, QChar separator)
         FUZZ_CHECK(*output == *stem + file.at(file.size() - 4) + QLatin1String("BIN"));
 
     // "BIN" holds no separator, so the output leaves the picture's folder exactly when one of the
-    // three replaced characters is a separator.
+    // three replaced characters is a separator. An existing output that is the picture is refused too.
     const bool sameFolder = !file.right(3).contains(separator);
-    const bool allowed = sameFolder && *output != file;
+    const bool allowed = sameFolder && *output != file && !sameFile(file, *output);
     const QString problem = batchOutputProblem(file, *output, separator);
     FUZZ_CHECK(problem.isEmpty() == allowed);
 }

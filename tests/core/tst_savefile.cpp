@@ -3,11 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 #ifdef Q_OS_LINUX
 #include <csignal>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #endif
@@ -105,6 +109,8 @@ private Q_SLOTS:
     void directoryIsRefused();
     void fullDeviceFailsAndStaysADevice();
     void failedSaveKeepsOldFile();
+    void failureReasons_data();
+    void failureReasons();
     void encodeBmp24RoundTrip_data();
     void encodeBmp24RoundTrip();
     void encodeBmp24Header();
@@ -133,7 +139,7 @@ void TestSaveFile::writesBytes()
     const QString path = dir.filePath(name);
     for (const auto save : {&saveBytes, &saveBytesUnsynced}) {
         QVERIFY(writeAll(path, QByteArray(400000, 'x')));
-        QCOMPARE(save(path, bytes), QString());
+        QCOMPARE(save(path, bytes, nullptr), QString());
         QVERIFY(QFileInfo(path).isFile());
         QCOMPARE(readAll(path), bytes);
         // Nothing but the file itself is left behind.
@@ -238,6 +244,63 @@ void TestSaveFile::failedSaveKeepsOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.BIN")});
 #else
     QSKIP("needs a file size limit");
+#endif
+}
+
+void TestSaveFile::failureReasons_data()
+{
+    QTest::addColumn<QString>("name"); // inside a folder holding "folder", "loop" and "card"
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason"); // for the window
+
+    QTest::newRow("missing folder") << QStringLiteral("missing/a.BIN") << ENOENT
+                                    << QStringLiteral("保存先のフォルダーが見つかりません。");
+    QTest::newRow("folder in the way")
+        << QStringLiteral("folder") << EISDIR << QStringLiteral("同じ名前のフォルダーが既にあります。");
+    QTest::newRow("read-only file system")
+        << QStringLiteral("card/a.BIN") << EROFS
+        << QStringLiteral("保存先のドライブは書き込み禁止になっています。");
+    QTest::newRow("full disk") << QStringLiteral("/dev/full") << ENOSPC
+                               << QStringLiteral("ディスクの空き容量が不足しています。");
+    // The system would read the name only up to the NUL, and write "a".
+    QTest::newRow("NUL in the name") << QStringLiteral("a") + QChar(u'\0') + QStringLiteral("b.BIN") << EINVAL
+                                     << QStringLiteral("ファイル名に使用できない文字が含まれています。");
+    // Without a cause of its own the system's text stays.
+    QTest::newRow("links in a loop") << QStringLiteral("loop") << ELOOP << qt_error_string(ELOOP);
+}
+
+void TestSaveFile::failureReasons()
+{
+#ifdef Q_OS_LINUX
+    QFETCH(QString, name);
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("card")));
+    QVERIFY(QFile::link(QStringLiteral("loop"), dir.filePath(QStringLiteral("loop"))));
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+    // The card folder seen read-only in its own place, as a write-protected card is.
+    const QByteArray card = QFile::encodeName(dir.filePath(QStringLiteral("card")));
+    const bool bound = error == EROFS && ::mount(card, card, nullptr, MS_BIND, nullptr) == 0;
+    const auto unbind = qScopeGuard([&] { ::umount2(card, MNT_DETACH); }); // fails harmlessly if unbound
+    if (error == EROFS &&
+        (!bound || ::mount(nullptr, card, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)))
+        QSKIP("cannot mount a folder read-only here (needs root with CAP_SYS_ADMIN)");
+
+    const QString path = name.startsWith(u'/') ? name : dir.filePath(name);
+    for (const auto save : {&saveBytes, &saveBytesUnsynced}) {
+        int code = -1;
+        const QString systemReason = save(path, countingBytes(5000), &code);
+        QCOMPARE(code, error);
+        QCOMPARE(systemReason, qt_error_string(error));
+        QCOMPARE(japaneseSaveReason(code, systemReason), reason);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+    }
+#else
+    QSKIP("needs Linux mounts and devices");
 #endif
 }
 

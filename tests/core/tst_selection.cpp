@@ -1,6 +1,10 @@
 #include "core/selection.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace lumivert;
 
@@ -24,6 +28,8 @@ private Q_SLOTS:
     void outputPath();
     void outputProblem_data();
     void outputProblem();
+    void outputThatIsThePicture_data();
+    void outputThatIsThePicture();
 };
 
 void TestSelection::parse_data()
@@ -119,6 +125,31 @@ void TestSelection::outputProblem()
     const QString output = batchOutputPath(picture).value();
     const QString problem = batchOutputProblem(picture, output, separator);
     QVERIFY2(problem.isEmpty() != refused, qPrintable(output));
+}
+
+void TestSelection::outputThatIsThePicture_data()
+{
+    QTest::addColumn<int>("link"); // 0: none, 1: symbolic, 2: hard
+
+    QTest::newRow("its own old BIN file") << 0;
+    QTest::newRow("symbolic link to the picture") << 1;
+    QTest::newRow("hard link to the picture") << 2;
+}
+
+void TestSelection::outputThatIsThePicture()
+{
+    QFETCH(int, link);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString picture = dir.filePath(QStringLiteral("s.bmp"));
+    const QString output = batchOutputPath(picture).value();
+    QVERIFY(QFile(picture).open(QIODevice::WriteOnly));
+    const auto make = link == 1 ? &::symlink : &::link;
+    QVERIFY(link ? make(QFile::encodeName(picture).constData(), QFile::encodeName(output).constData()) == 0
+                 : QFile(output).open(QIODevice::WriteOnly));
+    QCOMPARE(batchOutputProblem(picture, output, u'/'),
+             link ? QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。") : QString());
 }
 
 QTEST_GUILESS_MAIN(TestSelection)
