@@ -277,9 +277,10 @@ void Session::saveBin()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
-    const QString error = saveBytes(*path, *m_converted);
+    int code = 0;
+    const QString error = saveBytes(*path, *m_converted, &code);
     if (!error.isEmpty()) {
-        reportSaveFailure(*path, error);
+        reportSaveFailure(*path, japaneseSaveReason(code, error));
         return;
     }
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
@@ -292,9 +293,10 @@ void Session::exportBmp()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
-    const QString error = saveBmp(*path, m_picture);
+    int code = 0;
+    const QString error = saveBmp(*path, m_picture, &code);
     if (!error.isEmpty()) {
-        reportSaveFailure(*path, error);
+        reportSaveFailure(*path, japaneseSaveReason(code, error));
         return;
     }
     Q_EMIT statusChanged(QStringLiteral("ＢＭＰファイル保存終了!!"));
@@ -339,9 +341,12 @@ void Session::runBatch()
             stop(problem, file);
             return;
         }
-        const QString error = saveBytes(*output, *m_converted);
+        int code = 0;
+        const QString error = saveBytes(*output, *m_converted, &code);
         if (!error.isEmpty()) {
-            stop(QStringLiteral("BINファイルを保存できませんでした（%1）。").arg(error), *output);
+            stop(QStringLiteral("BINファイルを保存できませんでした。理由: %1")
+                     .arg(japaneseSaveReason(code, error)),
+                 *output);
             return;
         }
         Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));

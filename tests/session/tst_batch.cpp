@@ -90,19 +90,26 @@ private Q_SLOTS:
 
     void stopsAndSaysWhy_data()
     {
-        QTest::addColumn<QString>("second");   // the second picture's name
-        QTest::addColumn<QString>("mentions"); // the path the message must name
-        QTest::newRow("unreadable picture") << "broken.bmp"
-                                            << "broken.bmp";
-        QTest::newRow("output would replace the picture") << "x.BIN"
-                                                          << "x.BIN";
+        QTest::addColumn<QString>("second");  // the second picture's name
+        QTest::addColumn<QString>("message"); // %1: the folder
+        QTest::newRow("unreadable picture")
+            << "broken.bmp"
+            << "画像ファイルを読み込めませんでした。\n%1/broken.bmp\n処理を中断します。";
+        QTest::newRow("output would replace the picture")
+            << "x.BIN"
+            << "BINファイルの名前が元の画像ファイルと同じです。\n%1/x.BIN\n処理を中断します。";
+        QTest::newRow("output is a link to the picture")
+            << "linked.bmp"
+            << "BINファイルの名前が元の画像ファイルと同じです。\n%1/linked.bmp\n処理を中断します。";
         QTest::newRow("output cannot be written") << "blocked.jpg"
-                                                  << "blocked.BIN";
+                                                  << "BINファイルを保存できませんでした。理由: "
+                                                     "同じ名前のフォルダーが既にあります。\n%1/blocked.BIN\n"
+                                                     "処理を中断します。";
     }
     void stopsAndSaysWhy()
     {
         QFETCH(QString, second);
-        QFETCH(QString, mentions);
+        QFETCH(QString, message);
         Fixture f;
         writePicture(f.path("first.bmp"), patternImage(30, 20));
         if (second == QLatin1String("broken.bmp"))
@@ -110,6 +117,7 @@ private Q_SLOTS:
         else
             writePicture(f.path(second), patternImage(10, 10), "JPG");
         QDir().mkpath(f.path("blocked.BIN")); // a folder where the output should go
+        QVERIFY(QFile::link(f.path("linked.bmp"), f.path("linked.BIN")));
         writePicture(f.path("third.bmp"), patternImage(30, 20));
         const QByteArray secondBefore = readFile(f.path(second));
 
@@ -118,11 +126,8 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(f.path("first.BIN")));
         QVERIFY(!QFile::exists(f.path("third.BIN")));
         QCOMPARE(readFile(f.path(second)), secondBefore);
-        QCOMPARE(f.script.messages.size(), 1);
-        QCOMPARE(f.script.messages.first().title, QStringLiteral("警告"));
-        QVERIFY2(f.script.messages.first().text.contains(f.path(mentions)),
-                 qPrintable(f.script.messages.first().text));
-        QVERIFY(f.script.messages.first().text.contains(QStringLiteral("処理を中断します。")));
+        QCOMPARE(f.messageTexts(), QStringList{message.arg(f.dir.path())});
+        QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
     }
 
     void cancelledRunWritesNothing()

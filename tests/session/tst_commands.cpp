@@ -412,7 +412,10 @@ private Q_SLOTS:
         save();
         QCOMPARE(f.script.messages.size(), 1);
         QCOMPARE(f.script.messages.last().title, QStringLiteral("警告"));
-        QVERIFY(f.script.messages.last().text.contains(f.path("no such folder/out")));
+        QCOMPARE(
+            f.script.messages.last().text,
+            QStringLiteral("ファイルを保存できませんでした。\n%1\n理由: 保存先のフォルダーが見つかりません。")
+                .arg(f.path("no such folder/out")));
         QCOMPARE(f.log.status(), QStringLiteral(" "));
 
         // The device runs out of room half way: the old file stays as it was.
@@ -432,6 +435,8 @@ private Q_SLOTS:
         f.script.answerFile(QStringLiteral("/dev/full"));
         save();
         QCOMPARE(f.script.messages.size(), 3);
+        QVERIFY(f.script.messages.last().text.endsWith(
+            QStringLiteral("理由: ディスクの空き容量が不足しています。")));
         QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists());
         QVERIFY(!QFileInfo(QStringLiteral("/dev/full")).isFile());
 
