@@ -80,6 +80,9 @@ MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
 
     m_widthLabel = designLabel(client, "Label2", QRect(296, 40, 81, 17));
     m_heightLabel = designLabel(client, "Label3", QRect(288, 56, 81, 17));
+    // The labels lie beneath the box: where the layout of a former picture left them over it, the box
+    // still shows whole and takes every click and drop.
+    m_pictureView->raise();
 
     createActions();
     createMenus();

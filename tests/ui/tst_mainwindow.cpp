@@ -220,6 +220,43 @@ private Q_SLOTS:
         QVERIFY(f.script.messages.isEmpty());
     }
 
+    // Wherever the labels were left, the whole box is on top and takes the right button.
+    void pictureTakesItsWholeArea_data()
+    {
+        QTest::addColumn<bool>("afterRefusal");
+        QTest::newRow("at start-up") << false;
+        QTest::newRow("after a small picture and a refused one") << true;
+    }
+    void pictureTakesItsWholeArea()
+    {
+        QFETCH(bool, afterRefusal);
+        Fixture f;
+        f.window->show();
+        if (afterRefusal) {
+            f.script.answerFile(writePicture(f.path("small.bmp"), patternImage(10, 10)));
+            f.session().openPicture();
+            f.script.answerFile(writePicture(f.path("large.bmp"), patternImage(641, 10)));
+            f.session().openPicture();
+            f.session().convertPicture();
+            QCOMPARE(f.script.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。")});
+        }
+        QWidget *client = f.window->centralWidget();
+        const QRect box = f.picture()->geometry();
+        QCOMPARE(box, QRect(8, 32, 324, 244));
+        for (int y = box.top(); y <= box.bottom(); y += 2) {
+            for (int x = box.left(); x <= box.right(); x += 2)
+                QVERIFY2(client->childAt(x, y) == f.picture(),
+                         qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+        for (const QPoint p : {QPoint(300, 45), QPoint(320, 50), QPoint(320, 62), QPoint(292, 60),
+                               QPoint(50, 45), QPoint(100, 60)}) {
+            f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+            QWidget *target = client->childAt(p);
+            QTest::mousePress(target, Qt::RightButton, {}, target->mapFrom(client, p));
+        }
+        QCOMPARE(f.script.popupsOpened, 6);
+    }
+
     void onlyThePictureTakesDrops()
     {
         Fixture f;
