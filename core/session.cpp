@@ -48,6 +48,11 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
+QString textBeforeNul(const QString &text)
+{
+    return text.section(QChar(u'\0'), 0, 0);
+}
+
 // The whole file, or none when it cannot be read whole.
 std::optional<QByteArray> readWhole(const QString &path, qint64 length)
 {
@@ -135,6 +140,9 @@ std::optional<QString> Session::askForFile(bool save)
     FileRequest request;
     static_cast<FileDialogState &>(request) = m_dialog;
     request.save = save;
+    // After several files were chosen the name is the folder, a NUL and the names; the dialog shows
+    // what comes before the first NUL.
+    request.fileName = textBeforeNul(m_dialog.fileName);
     std::optional<QString> chosen = Modal::chooseFile(request);
     if (chosen)
         m_dialog.fileName = *chosen;
@@ -238,7 +246,7 @@ void Session::openBin()
     const std::optional<QString> path = askForFile(false);
     if (!path)
         return;
-    Q_EMIT fileShown(*path);
+    Q_EMIT fileShown(textBeforeNul(*path));
 
     // Several files chosen (the dialog still allows that after a batch run) name no one file.
     if (path->contains(QChar(u'\0')))

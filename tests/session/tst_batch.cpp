@@ -130,6 +130,25 @@ private Q_SLOTS:
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
     }
 
+    // After several files the dialogs propose, and the caption names, what comes before the first NUL.
+    void severalFilesLeaveTheFolderAsName()
+    {
+        Fixture f;
+        writePicture(f.path("a.bmp"), patternImage(10, 10));
+        writePicture(f.path("d.bmp"), patternImage(10, 10));
+        const QString chosen = selection(f.dir.path(), {"a.bmp", "d.bmp"});
+        f.script.answerFile(chosen);
+        f.session.runBatch();
+        QCOMPARE(f.session.fileDialog().fileName, chosen);
+        f.script.cancelFile();
+        f.session.saveBin();
+        QCOMPARE(f.script.fileRequests.last().fileName, f.dir.path());
+
+        f.script.answerFile(selection(f.dir.path(), {"a.BIN", "d.BIN"}));
+        f.session.openBin();
+        QCOMPARE(f.log.caption, f.dir.path());
+    }
+
     void cancelledRunWritesNothing()
     {
         Fixture f;
