@@ -1,6 +1,7 @@
 #include "core/dialogfilter.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace lumivert {
 
@@ -32,14 +33,39 @@ QStringList nameFiltersFromPairs(const QString &filter)
     return result;
 }
 
-QString joinSelection(const QString &folder, const QStringList &names)
+QString joinSelection(const QStringList &paths)
 {
-    if (names.size() == 1)
-        return QDir::toNativeSeparators(QDir(folder).filePath(names.first()));
+    if (paths.size() == 1)
+        return QDir::toNativeSeparators(paths.first());
+    const auto holds = [](const QString &folder, const QString &path) {
+        return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
+    };
+    QString folder = QFileInfo(paths.value(0)).path();
+    for (const QString &path : paths) {
+        while (!holds(folder, path) && folder != QFileInfo(folder).path())
+            folder = QFileInfo(folder).path();
+    }
+    const qsizetype skip = folder.endsWith(u'/') ? folder.size() : folder.size() + 1;
     QString result = QDir::toNativeSeparators(folder);
-    for (const QString &name : names)
-        result += QChar(u'\0') + name;
+    for (const QString &path : paths)
+        result += QChar(u'\0') + QDir::toNativeSeparators(path.mid(skip));
     return result;
+}
+
+QStringList typedFileNames(const QString &text)
+{
+    if (!text.contains(u'"')) {
+        const QString name = text.trimmed();
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
+    QStringList names;
+    const QStringList parts = text.split(u'"');
+    // Every second part lies between a pair of quotes.
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+        if (!parts.at(i).isEmpty())
+            names << parts.at(i);
+    }
+    return names;
 }
 
 } // namespace lumivert

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 
@@ -58,18 +59,25 @@ std::optional<QString> WidgetModalPresenter::chooseFile(const FileRequest &reque
             dialog.selectFile(request.fileName);
     }
 
+    // The dialog leaves out typed names that its filter hides (a JPG typed beside a BMP under the BMP
+    // filter), so what the user typed last is kept for the result.
+    auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QString typed;
+    if (field)
+        QObject::connect(field, &QLineEdit::textEdited, &dialog,
+                         [&typed](const QString &text) { typed = text; });
+
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    const QStringList files = dialog.selectedFiles();
+    QStringList files = dialog.selectedFiles();
+    if (several && field && !typed.isEmpty() && field->text() == typed) {
+        files.clear();
+        for (const QString &name : typedFileNames(typed))
+            files << QDir::cleanPath(dialog.directory().absoluteFilePath(name));
+    }
     if (files.isEmpty())
         return std::nullopt;
-    if (several && files.size() > 1) {
-        QStringList names;
-        for (const QString &f : files)
-            names << QFileInfo(f).fileName();
-        return joinSelection(QFileInfo(files.first()).absolutePath(), names);
-    }
-    return QDir::toNativeSeparators(files.first());
+    return several ? joinSelection(files) : QDir::toNativeSeparators(files.first());
 }
 
 void WidgetModalPresenter::endProgram()

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void globMatching();
     void joinSelection_data();
     void joinSelection();
+    void typedNames_data();
+    void typedNames();
 };
 
 void TestShellLogic::splashTick_data()
@@ -137,40 +139,46 @@ void TestShellLogic::globMatching()
 
 void TestShellLogic::joinSelection_data()
 {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("paths");
     QTest::addColumn<QString>("joined");
 
     const QString nul(QChar(u'\0'));
-    QTest::newRow("one file") << QStringLiteral("/pics") << QStringList{QStringLiteral("a.jpg")}
-                              << QStringLiteral("/pics/a.jpg");
-    QTest::newRow("one file in the root")
-        << QStringLiteral("/") << QStringList{QStringLiteral("a.jpg")} << QStringLiteral("/a.jpg");
-    QTest::newRow("two files") << QStringLiteral("/pics")
-                               << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b,c.bmp")}
-                               << QStringLiteral("/pics") + nul + QStringLiteral("a.jpg") + nul +
-                                      QStringLiteral("b,c.bmp");
-    QTest::newRow("root folder") << QStringLiteral("/")
-                                 << QStringList{QStringLiteral("a.jpg"), QStringLiteral("b.jpg")}
-                                 << QStringLiteral("/") + nul + QStringLiteral("a.jpg") + nul +
-                                        QStringLiteral("b.jpg");
+    QTest::newRow("one file") << QStringList{"/pics/a.jpg"} << QStringLiteral("/pics/a.jpg");
+    QTest::newRow("two files") << QStringList{"/pics/a.jpg", "/pics/b,c.bmp"}
+                               << QStringLiteral("/pics") + nul + "a.jpg" + nul + "b,c.bmp";
+    QTest::newRow("root folder") << QStringList{"/a.jpg", "/b.jpg"}
+                                 << QStringLiteral("/") + nul + "a.jpg" + nul + "b.jpg";
+    QTest::newRow("one in a sub-folder") << QStringList{"/b3/sub/x.jpg", "/b3/y.jpg"}
+                                         << QStringLiteral("/b3") + nul + "sub/x.jpg" + nul + "y.jpg";
+    QTest::newRow("two folders apart")
+        << QStringList{"/elsewhere/b1/d.bmp", "/work/b3/a.bmp"}
+        << QStringLiteral("/") + nul + "elsewhere/b1/d.bmp" + nul + "work/b3/a.bmp";
+    QTest::newRow("folder names sharing a prefix")
+        << QStringList{"/p/ab/x.bmp", "/p/abc/y.bmp"}
+        << QStringLiteral("/p") + nul + "ab/x.bmp" + nul + "abc/y.bmp";
 }
 
+// The batch run takes back exactly the files that were chosen.
 void TestShellLogic::joinSelection()
 {
-    QFETCH(QString, folder);
-    QFETCH(QStringList, names);
-    QFETCH(QString, joined);
+    QFETCH(QStringList, paths);
+    QTEST(lumivert::joinSelection(paths), "joined");
+    QCOMPARE(parseSelection(lumivert::joinSelection(paths), QChar(u'/')), paths);
+}
 
-    const QString result = lumivert::joinSelection(folder, names);
-    QCOMPARE(result, joined);
-    QVERIFY(!result.endsWith(QChar(u'\0')));
+void TestShellLogic::typedNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("one name") << " a b.bmp " << QStringList{"a b.bmp"};
+    QTest::newRow("quoted names") << "\"a.bmp\" \"sub/y.jpg\"" << QStringList{"a.bmp", "sub/y.jpg"};
+    QTest::newRow("nothing") << "" << QStringList{};
+}
 
-    // The batch run takes back exactly the files that were chosen, with one separator each.
-    QStringList expected;
-    for (const QString &name : names)
-        expected << (folder.endsWith(u'/') ? folder : folder + u'/') + name;
-    QCOMPARE(parseSelection(result, QChar(u'/')), expected);
+void TestShellLogic::typedNames()
+{
+    QFETCH(QString, text);
+    QTEST(lumivert::typedFileNames(text), "names");
 }
 
 QTEST_GUILESS_MAIN(TestShellLogic)
