@@ -65,33 +65,29 @@ std::optional<QByteArray> readWhole(const QString &path, qint64 length)
     return bytes;
 }
 
-// The clipboard's picture, read from its encoded bytes where it offers them, so that its size is
-// checked before it is decoded.
+// The clipboard's picture. Encoded pictures are read through the loader, in any format offered, so
+// that their size is checked before they are decoded; a picture this program put there is held as
+// an image already.
 PictureLoad clipboardPicture(const QMimeData *data)
 {
     if (!data)
         return {};
-    if (data->hasImage()) {
-        // A picture put there by this program is held as an image already.
-        const QVariant held = data->imageData();
-        if (held.typeId() == QMetaType::QImage) {
-            const QImage image = qvariant_cast<QImage>(held);
-            if (!image.isNull()) {
-                PictureLoad result;
-                result.size = image.size();
-                if (!withinSizeLimit(image.width(), image.height())) {
-                    result.status = PictureLoad::TooLarge;
-                } else {
-                    result.status = PictureLoad::Loaded;
-                    result.image = toRgb32(image);
-                }
-                return result;
+    if (data->hasFormat(QStringLiteral("application/x-qt-image"))) {
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        if (!image.isNull()) {
+            PictureLoad result;
+            result.size = image.size();
+            if (!withinSizeLimit(image.width(), image.height())) {
+                result.status = PictureLoad::TooLarge;
+            } else {
+                result.status = PictureLoad::Loaded;
+                result.image = toRgb32(image);
             }
+            return result;
         }
     }
-    for (const QString &format :
-         {QStringLiteral("image/png"), QStringLiteral("image/bmp"), QStringLiteral("image/x-bmp")}) {
-        if (!data->hasFormat(format))
+    for (const QString &format : data->formats()) {
+        if (!format.startsWith(QLatin1String("image/")))
             continue;
         PictureLoad load = loadPicture(data->data(format));
         if (load.status != PictureLoad::Unreadable)

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTest>
+#include <QtEndian>
 
 using namespace lumivert;
 
@@ -25,6 +26,16 @@ QByteArray encoded(const QImage &image, const char *format)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
+    return bytes;
+}
+
+// A small JPEG whose frame header is rewritten to claim `size`.
+QByteArray jpegClaiming(QSize size)
+{
+    QByteArray bytes = encoded(patternImage(16, 16), "JPG");
+    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    qToBigEndian(quint16(size.height()), bytes.data() + frame + 5);
+    qToBigEndian(quint16(size.width()), bytes.data() + frame + 7);
     return bytes;
 }
 
@@ -183,6 +194,7 @@ private Q_SLOTS:
         QTest::newRow("641x480 PNG") << QSize(641, 480) << QByteArray("png");
         QTest::newRow("640x481 BMP") << QSize(640, 481) << QByteArray("bmp");
         QTest::newRow("short BMP") << QSize(30, 20) << QByteArray("bmp");
+        QTest::newRow("JPEG claiming 30000x30000") << QSize(30000, 30000) << QByteArray("jpeg");
     }
     void pasteSizes()
     {
@@ -193,10 +205,11 @@ private Q_SLOTS:
         dropBytes(f, QStringLiteral("kept.BIN"), QByteArray("same"));
         const QString caption = f.log.caption;
         f.log.lastRule.reset();
-        const QImage picture = patternImage(size.width(), size.height());
+        // The JPEG is a small one whose header claims the size: it must be refused unread.
+        const QImage picture = format == "jpeg" ? QImage() : patternImage(size.width(), size.height());
         auto *data = new QMimeData;
         data->setData(QStringLiteral("image/") + QString::fromLatin1(format),
-                      encoded(picture, format.toUpper()));
+                      format == "jpeg" ? jpegClaiming(size) : encoded(picture, format.toUpper()));
         QGuiApplication::clipboard()->setMimeData(data);
         f.paste();
 
