@@ -21,11 +21,12 @@ QLabel *wrappedLabel(QWidget *parent, const char *objectName, const QString &tex
     return label;
 }
 
-// Each heading is followed by a run of blanks wider than the label, so the text after it starts on
-// a line of its own.
+// The warning's heading is followed by a run of blanks wider than the label, so the text after it
+// starts on a line of its own. The description's paragraph begins with an ideographic space, which the
+// line breaker would swallow at such a soft break, so a line break of its own keeps it as the indent.
 QString descriptionText()
 {
-    return QStringLiteral("アプリケーションの説明") + QString(96, QLatin1Char(' ')) +
+    return QStringLiteral("アプリケーションの説明\n") +
            QStringLiteral("　Windowsの画像データを当社製コマンド入力LCD表示器用の画像データに変換します。") +
            QString(20, QLatin1Char(' ')) +
            QStringLiteral("Ｗｉｎｄｏｗｓのデスクットップ画面はＳＶＧＡ以上、フルカラー（２４ｂｉｔ以上）表示"

@@ -354,7 +354,7 @@ private Q_SLOTS:
         QCOMPARE(text("lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
         QCOMPARE(text("lblTitle"), QStringLiteral("256色Lumivert"));
         QVERIFY(text("lblDescription")
-                    .startsWith(QStringLiteral("アプリケーションの説明") + QString(96, ' ') + QChar(0x3000)));
+                    .startsWith(QStringLiteral("アプリケーションの説明\n　Windowsの画像データ")));
         QVERIFY(
             text("Label1").startsWith(QStringLiteral("警告") + QString(114, ' ') + QStringLiteral("著作権")));
         QVERIFY(first->findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
@@ -365,6 +365,27 @@ private Q_SLOTS:
 
         first->close();
         QTRY_VERIFY(!first);
+    }
+
+    // The description's paragraph starts one full-width space further in than its next line.
+    void aboutParagraphIsIndented()
+    {
+        AboutDialog box;
+        box.show();
+        auto *label = box.findChild<QLabel *>(QStringLiteral("lblDescription"));
+        const QImage shown = label->grab().toImage();
+        const int line = label->fontMetrics().lineSpacing();
+        const auto textStart = [&](int row) {
+            for (int x = 0; x < shown.width(); ++x) {
+                for (int y = row * line; y < qMin((row + 1) * line, shown.height()); ++y) {
+                    if (qGray(shown.pixel(x, y)) < 128)
+                        return x;
+                }
+            }
+            return -1;
+        };
+        QVERIFY2(textStart(1) >= textStart(2) + label->fontMetrics().horizontalAdvance(QChar(0x3000)) - 2,
+                 qPrintable(QStringLiteral("%1 %2").arg(textStart(1)).arg(textStart(2))));
     }
 
     void aboutBoxClosesOnKeys_data()
