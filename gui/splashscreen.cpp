@@ -31,15 +31,17 @@ QLabel *autoSizedLabel(QWidget *parent, const char *objectName, const QString &t
 SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
+    // The raised border lies around the 375 x 222 client area, so the inner frame at its top edge
+    // leaves it whole.
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
-    setFixedSize(375, 222);
+    setFixedSize(QSize(375, 222) + QSize(2 * lineWidth(), 2 * lineWidth()));
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_frame = new QFrame(this);
     m_frame->setObjectName(QStringLiteral("Frame1"));
     m_frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    m_frame->setGeometry(8, 0, 360, 214);
+    m_frame->setGeometry(QRect(contentsRect().topLeft() + QPoint(8, 0), QSize(360, 214)));
 
     auto *logo = new QLabel(m_frame);
     logo->setObjectName(QStringLiteral("imgLogo"));

@@ -123,6 +123,10 @@ private Q_SLOTS:
         QCOMPARE(text("Label2"), QStringLiteral("256色"));
         QCOMPARE(text("lblProductName"), QStringLiteral("Lumivert"));
         QCOMPARE(splash.findChild<QTimer *>(QStringLiteral("Timer1"))->interval(), 500);
+        // The raised border lies outside the client area and the frame inside it, on all four sides.
+        QCOMPARE(splash.contentsRect().size(), QSize(375, 222));
+        QVERIFY(splash.contentsRect().contains(
+            splash.findChild<QWidget *>(QStringLiteral("Frame1"))->geometry()));
     }
 
 private:
