@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev libturbojpeg0-dev fonts-ipafont-gothic
-TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps dpkg-dev file
+TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps openbox dpkg-dev file
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -205,17 +205,41 @@ void MainWindow::sizeWindow(int measuredScreenWidth)
 {
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize(800, 600);
-    const QSize outer = mainWindowSize(measuredScreenWidth, screenSize);
-    // The frame of an unshown window is not known yet; where it is, it is taken off the outer size.
+    m_outerSize = mainWindowSize(measuredScreenWidth, screenSize);
+    m_frameExtent = QSize(-1, -1);
+    fitOuterSize();
+}
+
+// The design sizes the window frame included. The frame is only known once a window manager has
+// put one around the shown window, so the size is taken in again whenever the frame changes.
+void MainWindow::fitOuterSize()
+{
     const QSize frame = frameGeometry().size() - geometry().size();
-    setFixedSize(outer - frame);
+    if (frame == m_frameExtent)
+        return;
+    m_frameExtent = frame;
+    setFixedSize(m_outerSize - frame);
     m_toolBar->setFixedWidth(width());
     // Not from QRect::center(), which rounds down a pixel and would leave a covered 800-wide screen
     // with its last column and row bare.
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QRect area = screen->geometry();
-        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+        move(area.x() + (area.width() - m_outerSize.width()) / 2,
+             area.y() + (area.height() - m_outerSize.height()) / 2);
     }
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    fitOuterSize();
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitOuterSize();
 }
 
 void MainWindow::showAbout()

@@ -30,12 +30,17 @@ public:
 
     Session *session() const { return m_session; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
 private:
     void createActions();
     void createMenus();
     void createToolBar();
     void connectSession();
     void sizeWindow(int measuredScreenWidth);
+    void fitOuterSize();
 
     void showAbout();
     void showStatus(const QString &text);
@@ -45,6 +50,8 @@ private:
 
     Session *m_session;
     QString m_baseCaption;
+    QSize m_outerSize;   // the window's size frame included, as designed
+    QSize m_frameExtent; // what the frame adds, as far as it is known yet
 
     QToolBar *m_toolBar;
     PictureView *m_pictureView;

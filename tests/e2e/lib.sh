@@ -66,6 +66,36 @@ start_x() {
     export XDG_RUNTIME_DIR="$WORK/run"
 }
 
+# Starts a window manager on the X server, for tests of what the frame does; waits until it has
+# taken the screen (it sets _NET_SUPPORTING_WM_CHECK on the root window).
+start_wm() {
+    command -v openbox >/dev/null || { echo "SKIP: openbox is not installed (make test installs it)"; exit 77; }
+    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    EXTRA_PIDS+=($!)
+    local deadline=$(($(now_ms) + 5000))
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        [ "$(now_ms)" -lt "$deadline" ] || fail "the window manager did not start"
+        sleep 0.05
+    done
+}
+
+# Sets FX, FY, FW, FH to a managed window's outer rectangle, its frame included.
+frame_geometry() {
+    local extents left right top bottom
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p')
+    [ -n "$extents" ] || return 1
+    IFS=', ' read -r left right top bottom <<<"$extents"
+    # xdotool counts a reparented window's offset twice; xwininfo's absolute corner is right.
+    local info
+    info=$(xwininfo -id "$1")
+    local x y w h
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    w=$(sed -n 's/.*Width: *//p' <<<"$info")
+    h=$(sed -n 's/.*Height: *//p' <<<"$info")
+    FX=$((x - left)) FY=$((y - top)) FW=$((w + left + right)) FH=$((h + top + bottom))
+}
+
 # Starts the program and notes when, in APP_STARTED (ms).
 start_app() {
     APP_STARTED=$(now_ms)
