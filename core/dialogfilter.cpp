@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace lumivert {
 
@@ -66,6 +69,30 @@ QStringList typedFileNames(const QString &text)
             names << parts.at(i);
     }
     return names;
+}
+
+bool isUsersOwnFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir() || info.ownerId() != ::geteuid())
+        return false;
+    const QString path = info.canonicalFilePath() + u'/';
+    for (const char *system :
+         {"/usr/", "/bin/", "/sbin/", "/lib/", "/opt/", "/snap/", "/etc/", "/var/lib/"}) {
+        if (path.startsWith(QLatin1String(system)))
+            return false;
+    }
+    return true;
+}
+
+QString firstDialogFolder(const QString &programFolder)
+{
+    if (isUsersOwnFolder(programFolder))
+        return QDir::toNativeSeparators(programFolder);
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return QDir::toNativeSeparators(pictures);
+    return QDir::toNativeSeparators(QDir::homePath());
 }
 
 } // namespace lumivert

@@ -1,6 +1,7 @@
 #include "core/session.h"
 
 #include "core/binformat.h"
+#include "core/dialogfilter.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
@@ -101,7 +102,7 @@ PictureLoad clipboardPicture(const QMimeData *data)
 Session::Session(QObject *parent) : QObject(parent)
 {
     clearPicture(EmptyPictureArea);
-    m_dialog.initDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    m_dialog.initDir = firstDialogFolder(QCoreApplication::applicationDirPath());
     m_dialog.flags = FileDialogState::NoChangeDir;
 }
 
@@ -140,8 +141,14 @@ std::optional<QString> Session::askForFile(bool save)
     // what comes before the first NUL.
     request.fileName = textBeforeNul(m_dialog.fileName);
     std::optional<QString> chosen = Modal::chooseFile(request);
-    if (chosen)
+    if (chosen) {
         m_dialog.fileName = *chosen;
+        // The next dialog starts where this one ended: the folder of several files, or of the one.
+        const QString first = textBeforeNul(*chosen);
+        const QFileInfo where(first);
+        m_dialog.initDir = QDir::toNativeSeparators(
+            chosen->contains(QChar(u'\0')) || where.isDir() ? first : where.absolutePath());
+    }
     return chosen;
 }
 

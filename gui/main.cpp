@@ -1,29 +1,50 @@
-#include "gui/fonts.h"
+#include "core/session.h"
+#include "gui/application.h"
 #include "gui/mainwindow.h"
 #include "gui/splashscreen.h"
 #include "gui/widgetmodal.h"
 
 #include <QApplication>
-#include <QIcon>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 
 using namespace lumivert;
 
 int main(int argc, char *argv[])
 {
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<int> status = answerInformationOptions(rawArguments))
+        return *status;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("lumivert"));
-    QApplication::setApplicationDisplayName(QString());
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
-    installFontSubstitutions();
+    const std::optional<QStringList> files = filesFromArguments(QApplication::arguments());
+    if (!files)
+        return 2;
+    setUpApplication(app);
     WidgetModalPresenter presenter;
     Modal::setPresenter(&presenter);
 
     auto *splash = new SplashScreen;
-    QObject::connect(splash, &SplashScreen::finished, [](int measuredScreenWidth) {
+    QObject::connect(splash, &SplashScreen::finished, [files = *files](int measuredScreenWidth) {
         auto *window = new MainWindow(measuredScreenWidth);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         window->repaint();
+        if (files.isEmpty())
+            return;
+        // A file named on the command line opens as if it were dropped on the picture, once the
+        // window is up.
+        QTimer::singleShot(0, window, [window, files] {
+            QMimeData named;
+            QList<QUrl> urls;
+            for (const QString &file : files)
+                urls << QUrl::fromLocalFile(file);
+            named.setUrls(urls);
+            window->session()->openDropped(&named);
+        });
     });
     splash->show();
     splash->repaint();

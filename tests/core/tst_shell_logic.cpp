@@ -4,7 +4,11 @@
 #include "core/windowlayout.h"
 
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace lumivert;
 
@@ -28,6 +32,7 @@ private Q_SLOTS:
     void joinSelection();
     void typedNames_data();
     void typedNames();
+    void firstDialogFolder();
 };
 
 void TestShellLogic::splashTick_data()
@@ -179,6 +184,19 @@ void TestShellLogic::typedNames()
 {
     QFETCH(QString, text);
     QTEST(lumivert::typedFileNames(text), "names");
+}
+
+// The program's own folder (a build) is where the first dialog starts; an installed program's is not.
+void TestShellLogic::firstDialogFolder()
+{
+    QTemporaryDir build;
+    QCOMPARE(lumivert::firstDialogFolder(build.path()), build.path());
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString fallback = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+    QCOMPARE(lumivert::firstDialogFolder(QStringLiteral("/usr/bin")), fallback);
+    QTemporaryDir someoneElses;
+    if (::chown(QFile::encodeName(someoneElses.path()).constData(), ::geteuid() + 1, ::getegid()) == 0)
+        QVERIFY(!lumivert::isUsersOwnFolder(someoneElses.path()));
 }
 
 QTEST_GUILESS_MAIN(TestShellLogic)

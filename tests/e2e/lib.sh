@@ -96,10 +96,10 @@ frame_geometry() {
     FX=$((x - left)) FY=$((y - top)) FW=$((w + left + right)) FH=$((h + top + bottom))
 }
 
-# Starts the program and notes when, in APP_STARTED (ms).
+# Starts the program with ARGS and notes when, in APP_STARTED (ms).
 start_app() {
     APP_STARTED=$(now_ms)
-    "$LUMIVERT" >"$WORK/app.log" 2>&1 &
+    "$LUMIVERT" "$@" >"$WORK/app.log" 2>&1 &
     APP=$!
 }
 

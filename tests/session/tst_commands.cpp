@@ -213,6 +213,17 @@ private Q_SLOTS:
         QVERIFY(!f.session.batchMode());
     }
 
+    // Each dialog starts in the folder where the last one ended.
+    void dialogsStartWhereTheLastEnded()
+    {
+        Fixture f;
+        QDir(f.dir.path()).mkpath(QStringLiteral("a"));
+        f.openPicture(writePicture(f.path("a/p.bmp"), patternImage(10, 10)));
+        f.script.cancelFile();
+        f.session.exportBmp();
+        QCOMPARE(f.script.fileRequests.last().initDir, f.path("a"));
+    }
+
     void openCancelledOrUnreadable()
     {
         Fixture f;

@@ -1,11 +1,15 @@
 #include "uitest.h"
 
+#include "gui/application.h"
 #include "gui/widgetmodal.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -48,6 +52,18 @@ class TestFileDialog : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Qt's own texts in the dialogs are Japanese, whatever the locale.
+    void japaneseDialogTexts()
+    {
+        QVERIFY(installJapaneseQtTexts(*qApp));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("lookInLabel"))->text(),
+                 QStringLiteral("アドレス:"));
+        QMessageBox box(QMessageBox::NoIcon, QString(), QString(), QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    }
+
     void batchTakesEveryTypedName_data()
     {
         QTest::addColumn<QString>("typed"); // %1: the folder with b1/ and b3/
