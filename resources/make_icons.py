@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's icon and toolbar images as small PNG files (run once; the PNGs are committed)."""
+"""Draws the program's icon at every usual size, as SVG too, and the toolbar images at 1x and 2x (run
+once; the files are committed). Each size is drawn at that size, never scaled from another."""
 import struct
 import zlib
 from pathlib import Path
@@ -72,18 +73,77 @@ def arrow(px, x0, y0, col):
         rect(px, x0 + i, y0 - (3 - i), x0 + i, y0 + (3 - i), col)
 
 
+# Program icon: an LCD panel on a stand, showing a 4 x 3 grid of colour cells (the display's 4:3).
+# Per size: cell, margin around the cells, bezel (outline included), extra chin under the screen, neck
+# and foot heights. Small sizes keep only what stays legible; from 48 on the case gets a bevel, the
+# screen an inset edge and the chin a power lamp.
+PANEL = {
+    16: (2, 1, 2, 0, 1, 1),
+    22: (3, 1, 2, 0, 1, 1),
+    24: (4, 1, 2, 0, 1, 1),
+    32: (5, 2, 3, 0, 2, 1),
+    48: (7, 2, 5, 2, 3, 2),
+    64: (10, 3, 6, 3, 4, 3),
+    128: (20, 6, 11, 6, 8, 6),
+    256: (40, 12, 22, 12, 16, 12),
+}
+CELL_COLOURS = [R, Y, GR, C, B, M, W, N, DY]
+
+
+def program_icon(n):
+    """The icon of size n as rectangles (x, y, w, h, colour), painted in order."""
+    cell, margin, bezel, chin, neck_h, foot_h = PANEL[n]
+    line = max(1, n // 64)
+    screen_w, screen_h = 4 * cell + 2 * margin, 3 * cell + 2 * margin
+    case_w, case_h = screen_w + 2 * bezel, screen_h + 2 * bezel + chin
+    x0, y0 = (n - case_w) // 2, (n - case_h - neck_h - foot_h) // 2
+    neck_w, foot_w = 2 * round(n / 8), 2 * round(n / 4)
+    ops = []
+    # Stand first, so that the case covers the top of the neck.
+    neck_x, foot_x = (n - neck_w) // 2, (n - foot_w) // 2
+    ops.append((neck_x, y0 + case_h, neck_w, neck_h, D))
+    if n >= 48:
+        ops.append((neck_x, y0 + case_h, line, neck_h, K))
+        ops.append((neck_x + neck_w - line, y0 + case_h, line, neck_h, K))
+    ops.append((foot_x, y0 + case_h + neck_h, foot_w, foot_h, K))
+    # Case with its outline, and from 48 on a light edge along its top and left.
+    ops.append((x0, y0, case_w, case_h, K))
+    ops.append((x0 + line, y0 + line, case_w - 2 * line, case_h - 2 * line, D))
+    if n >= 48:
+        ops.append((x0 + line, y0 + line, case_w - 2 * line, line, G))
+        ops.append((x0 + line, y0 + line, line, case_h - 2 * line, G))
+    sx, sy = x0 + bezel, y0 + bezel
+    ops.append((sx, sy, screen_w, screen_h, K))
+    if n >= 48:
+        ops.append((sx, sy + screen_h, screen_w + line, line, G))
+        ops.append((sx + screen_w, sy, line, screen_h + line, G))
+    for i in range(12):
+        r, c = divmod(i, 4)
+        ops.append((sx + margin + c * cell, sy + margin + r * cell, cell, cell, CELL_COLOURS[i % len(CELL_COLOURS)]))
+    if n >= 48:
+        lamp = max(2, n // 24)
+        lamp_y = sy + screen_h + line + (bezel + chin - line - lamp) // 2
+        ops.append((sx + screen_w - lamp, lamp_y, lamp, lamp, GR))
+    return ops
+
+
+def paint(n, ops):
+    px = canvas(n)
+    for x, y, w, h, col in ops:
+        rect(px, x, y, x + w - 1, y + h - 1, col)
+    return px
+
+
+def svg(n, ops):
+    """The same rectangles as a scalable picture."""
+    rects = "".join(f'  <rect x="{x}" y="{y}" width="{w}" height="{h}" fill="#{c[0]:02x}{c[1]:02x}{c[2]:02x}"/>\n'
+                    for x, y, w, h, c in ops)
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{n}" height="{n}" viewBox="0 0 {n} {n}">\n'
+            f'{rects}</svg>\n')
+
+
 def icons():
     out = {}
-    # Program icon: an LCD panel showing a colour grid.
-    p = canvas(32)
-    rect(p, 1, 4, 30, 27, D)
-    frame(p, 1, 4, 30, 27, K)
-    rect(p, 4, 7, 27, 24, K)
-    swatches(p, 5, 8, 6, 4, 3)
-    rect(p, 12, 28, 19, 29, D)
-    rect(p, 8, 30, 23, 30, K)
-    out["lumivert"] = p
-
     p = canvas(16)
     folder(p)
     out["imgopen"] = p
@@ -121,7 +181,80 @@ def icons():
     return out
 
 
+def icons_2x():
+    """The toolbar images the window shows, drawn again for screens of twice the density: same
+    pictures, but with one-pixel outlines and details that 16 pixels have no room for."""
+    out = {}
+
+    def folder2(px):
+        rect(px, 2, 7, 12, 10, DY)
+        rect(px, 2, 10, 29, 27, Y)
+        frame(px, 2, 10, 29, 27, DY)
+        rect(px, 3, 11, 28, 11, W)
+
+    p = canvas(32)
+    folder2(p)
+    out["imgopen"] = p
+
+    p = canvas(32)
+    folder2(p)
+    frame(p, 14, 12, 27, 25, K)
+    swatches(p, 15, 13, 4, 3, 3)
+    out["imgopenbin"] = p
+
+    p = canvas(32)
+    rect(p, 0, 6, 11, 25, D)
+    frame(p, 0, 6, 11, 25, K)
+    swatches(p, 2, 8, 4, 2, 4)
+    for i in range(8):
+        rect(p, 13 + i, 8 + i, 13 + i, 23 - i, K)
+    rect(p, 22, 6, 31, 25, K)
+    swatches(p, 24, 10, 2, 3, 6)
+    out["imgconv"] = p
+
+    def disk2(px):
+        rect(px, 2, 2, 29, 29, N)
+        frame(px, 2, 2, 29, 29, K)
+        for i in range(3):  # the cut corner of a diskette
+            rect(px, 27 + i, 2 + i, 29, 2 + i, T)
+            px[2 + i][26 + i] = K
+        rect(px, 8, 3, 22, 11, G)
+        frame(px, 8, 3, 22, 11, K)
+        rect(px, 17, 5, 19, 9, N)
+        rect(px, 6, 15, 25, 28, W)
+
+    p = canvas(32)
+    disk2(p)
+    swatches(p, 8, 17, 4, 4, 2)
+    rect(p, 8, 26, 23, 27, R)
+    out["imgbin"] = p
+
+    p = canvas(32)
+    disk2(p)
+    frame(p, 7, 16, 24, 27, B)
+    rect(p, 8, 17, 23, 26, C)
+    rect(p, 8, 23, 23, 26, GR)
+    rect(p, 11, 22, 18, 22, GR)
+    rect(p, 19, 18, 21, 20, Y)
+    out["imgbmp"] = p
+
+    p = canvas(32)
+    for i, col in enumerate((D, G, W)):
+        rect(p, 2 + 4 * i, 2 + 4 * i, 19 + 4 * i, 19 + 4 * i, col)
+        frame(p, 2 + 4 * i, 2 + 4 * i, 19 + 4 * i, 19 + 4 * i, K)
+    swatches(p, 13, 14, 4, 3, 2)
+    out["imgauto"] = p
+    return out
+
+
 if __name__ == "__main__":
     OUT.mkdir(exist_ok=True)
     for name, pixels in icons().items():
         png(OUT / f"{name}.png", pixels)
+    for name, pixels in icons_2x().items():
+        png(OUT / f"{name}@2x.png", pixels)
+    # The program icon: 32 and 64 pixels are the window's own (1x and 2x), the rest go to the desktop.
+    for n in PANEL:
+        name = {32: "lumivert", 64: "lumivert@2x"}.get(n, f"lumivert-{n}")
+        png(OUT / f"{name}.png", paint(n, program_icon(n)))
+    (OUT / "lumivert.svg").write_text(svg(256, program_icon(256)))

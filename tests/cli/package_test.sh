@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree, installs it with dpkg into a temporary root, and
-# converts pictures with the lumivert-cli installed there. Exit 77 (skipped) where that cannot be done.
+# Builds the Debian package from the build tree, installs it with dpkg into a temporary root, checks
+# the files that come with the programs, converts pictures with the lumivert-cli installed there, and
+# has lintian check the package. Exit 77 (skipped) where that cannot be done.
 # Usage: package_test.sh BUILD_DIR BUILT_LUMIVERT_CLI
 set -euo pipefail
 build_dir=$1
@@ -46,7 +47,42 @@ for f in usr/bin/lumivert usr/bin/lumivert-cli; do
 done
 grep -qx 'Name=256色Lumivert' "$root/usr/share/applications/lumivert.desktop" || fail "desktop entry"
 grep -q '^MimeType=.*image/jpeg' "$root/usr/share/applications/lumivert.desktop" || fail "desktop MIME types"
-[ "$(file -b --mime-type "$root/usr/share/icons/hicolor/32x32/apps/lumivert.png")" = image/png ] || fail "icon"
+grep -qx 'Exec=lumivert %f' "$root/usr/share/applications/lumivert.desktop" || fail "desktop Exec"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/usr/share/applications/lumivert.desktop" || fail "desktop entry is not valid"
+fi
+
+# Each icon is a picture of its folder's size.
+for size in 16 22 24 32 48 64 128 256; do
+  [[ $(file -b "$root/usr/share/icons/hicolor/${size}x$size/apps/lumivert.png") == "PNG image data, $size x $size,"* ]] ||
+    fail "icon ${size}x$size"
+done
+grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/lumivert.svg" || fail "scalable icon"
+
+doc=$root/usr/share/doc/lumivert
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright" ||
+  fail "copyright is not machine-readable"
+version=$(dpkg-deb -f "$deb" Version)
+[[ $(zcat "$doc/changelog.gz" | head -1) == "lumivert ($version) "* ]] || fail "changelog has no entry for $version"
+
+# Every long option that --help lists is in the manual page and the completion.
+man1=$root/usr/share/man/man1
+completion=$root/usr/share/bash-completion/completions/lumivert-cli
+zcat "$man1/lumivert.1.gz" | grep -q '^\.TH LUMIVERT 1' || fail "manual page of lumivert"
+options=$("$root/usr/bin/lumivert-cli" --help | grep -o -- '--[a-z-]*' | sort -u)
+[ -n "$options" ] || fail "no options in --help"
+for option in $options; do
+  zcat "$man1/lumivert-cli.1.gz" | grep -qF -- "${option//-/\\-}" || fail "manual page lacks $option"
+  grep -qw -- "$option" "$completion" || fail "completion lacks $option"
+done
+if [ -f /usr/share/bash-completion/bash_completion ]; then
+  offered=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
+    COMP_WORDS=(lumivert-cli convert --dither ""); COMP_CWORD=3; COMP_LINE="lumivert-cli convert --dither "
+    COMP_POINT=${#COMP_LINE}; _lumivert_cli; echo "${COMPREPLY[*]}"' - "$completion")
+  [ "$offered" = "none floyd-steinberg ordered" ] || fail "completion of --dither offers '$offered'"
+else
+  bash -n "$completion" || fail "completion does not parse"
+fi
 
 cli=$root/usr/bin/lumivert-cli
 [ "$("$cli" --version)" = "lumivert-cli 5.1.0" ] || fail "installed --version"
@@ -65,3 +101,13 @@ cmp pattern.BIN again.BIN || fail "round trip through the installed program chan
 "$built_cli" convert -o built.BIN pattern.jpg || fail "built convert of a JPEG"
 cmp installed.BIN built.BIN || fail "installed and built programs convert differently"
 echo "package installs and converts"
+
+if ! command -v lintian >/dev/null; then
+  echo "SKIP: lintian is missing (apt-get install lintian)"
+  exit 77
+fi
+# Warnings are shown; errors fail.
+lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+grep -v 'running with root privileges' "$work/lintian.log" || true
+[ "${lintian_status:-0}" = 0 ] && ! grep -q '^E: ' "$work/lintian.log" || fail "lintian found errors"
+echo "lintian finds no errors"
