@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 RUN_PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libturbojpeg0-dev fonts-ipafont-gothic
-TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps openbox dpkg-dev file
+TEST_PACKAGES := $(RUN_PACKAGES) xvfb xauth xdotool xclip x11-utils x11-apps openbox dpkg-dev file lintian desktop-file-utils bash-completion
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

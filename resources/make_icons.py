@@ -161,16 +161,14 @@ def icons():
     swatches(p, 12, 5, 1, 3, 6)
     out["imgconv"] = p
 
-    for name, col in (("imgbin", R), ("imgbin2", GR)):
-        p = canvas(16)
-        disk(p, lambda q, c=col: (swatches(q, 4, 9, 2, 4, 2), rect(q, 4, 13, 11, 13, c)))
-        out[name] = p
+    p = canvas(16)
+    disk(p, lambda q: (swatches(q, 4, 9, 2, 4, 2), rect(q, 4, 13, 11, 13, R)))
+    out["imgbin"] = p
 
-    for name, col in (("imgbmp", B), ("imgbmp2", M)):
-        p = canvas(16)
-        disk(p, lambda q, c=col: (rect(q, 4, 9, 11, 13, C), rect(q, 5, 12, 10, 13, GR), rect(q, 9, 10, 10, 10, Y),
-                                  frame(q, 3, 8, 12, 14, c)))
-        out[name] = p
+    p = canvas(16)
+    disk(p, lambda q: (rect(q, 4, 9, 11, 13, C), rect(q, 5, 12, 10, 13, GR), rect(q, 9, 10, 10, 10, Y),
+                       frame(q, 3, 8, 12, 14, B)))
+    out["imgbmp"] = p
 
     p = canvas(16)
     for i, col in enumerate((D, G, W)):
