@@ -211,23 +211,22 @@ void MainWindow::sizeWindow(int measuredScreenWidth)
 }
 
 // The design sizes the window frame included. The frame is only known once a window manager has
-// put one around the shown window, so the size is taken in again whenever the frame changes.
+// put one around the shown window, so the size is taken in again whenever the frame changes. On a
+// small or highly scaled screen the window shrinks to the screen's free area and stays inside it.
 void MainWindow::fitOuterSize()
 {
     const QSize frame = frameGeometry().size() - geometry().size();
     if (frame == m_frameExtent)
         return;
     m_frameExtent = frame;
-    setFixedSize(m_outerSize - frame);
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), m_outerSize);
+    const QSize outer = m_outerSize.boundedTo(area.size());
+    setFixedSize(outer - frame);
     m_toolBar->setFixedWidth(width());
     // Not from QRect::center(), which rounds down a pixel and would leave a covered 800-wide screen
     // with its last column and row bare.
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - m_outerSize.width()) / 2,
-             area.y() + (area.height() - m_outerSize.height()) / 2);
-    }
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
 void MainWindow::showEvent(QShowEvent *event)
