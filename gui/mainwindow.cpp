@@ -128,6 +128,24 @@ void MainWindow::createActions()
     m_pasteAction = action("poppaste", QStringLiteral("ペースト"));
     m_cancelAction = action("popcansel", QStringLiteral("キャンセル"));
 
+    // The desktop's usual keys, shown in the menus; the access keys stay as designed.
+    m_openPictureAction->setShortcut(QKeySequence::Open);
+    m_saveBinAction->setShortcut(QKeySequence::Save);
+    m_exportBmpAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    m_convertAction->setShortcut(QKeySequence(Qt::Key_F5));
+    m_quitAction->setShortcut(QKeySequence::Quit);
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_pasteAction->setShortcut(QKeySequence::Paste);
+    // The clipboard commands answer their keys anywhere in the window, not only in their menu.
+    addActions({m_copyAction, m_pasteAction});
+    // The menu key and Shift+F10 open the clipboard menu at the picture, as a right click does.
+    auto *popupKeys = new QAction(this);
+    popupKeys->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    addAction(popupKeys);
+    connect(popupKeys, &QAction::triggered, this, [this] {
+        execPopupMenu(m_clipboardMenu, m_pictureView->mapToGlobal(m_pictureView->rect().center()));
+    });
+
     connect(m_openPictureAction, &QAction::triggered, m_session, &Session::openPicture);
     connect(m_openBinAction, &QAction::triggered, m_session, &Session::openBin);
     connect(m_batchAction, &QAction::triggered, m_session, &Session::runBatch);

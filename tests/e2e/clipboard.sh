@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Clipboard round trip through the popup menu of the picture box: a PNG put on the clipboard by
 # another client is pasted and shown pixel for pixel; copying it back hands out the same pixels.
+# Then the keyboard: Ctrl+V pastes and Shift+F10 opens the menu.
 source "$(dirname "$0")/lib.sh"
 
 start_x 1024x768x24
@@ -86,4 +87,15 @@ if xclip -selection clipboard -t TARGETS -o | grep -qx image/bmp; then
 else
     fail "the copy is not offered as a bitmap (image/bmp)"
 fi
+
+# The same by keyboard: Ctrl+V pastes, Shift+F10 opens the menu at the picture.
+offer "$WORK/other.png" image/png
+focus "$main"
+xdotool key ctrl+v
+wait_box 24 14
+imgtool compare "$WORK/shot.png" "$WORK/other.png" $((BOX_X + 2)) $((BOX_Y + 2)) || fail "Ctrl+V did not paste the picture"
+xdotool key shift+F10
+wait_count 3000 2 --class '^lumivert$' || fail "Shift+F10 opened no menu"
+xdotool key Escape
+wait_count 3000 1 --class '^lumivert$' || fail "the menu stayed open after Escape"
 echo "PASS"

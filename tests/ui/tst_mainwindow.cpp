@@ -167,6 +167,50 @@ private Q_SLOTS:
         QVERIFY(f.progressBar()->isHidden());
     }
 
+    // The usual keys reach their commands, and the menus show them.
+    void shortcuts_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("filter"); // of the dialog the command asks, or "" for none
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("popups");
+        const QString picture = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+        QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << picture << "変換完了!!" << 0;
+        QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Binary(*.BIN)|*.BIN"
+                                << "変換完了!!" << 0;
+        QTest::newRow("Ctrl+E") << QKeySequence("Ctrl+E") << "*.BMP|*.BMP"
+                                << "変換完了!!" << 0;
+        QTest::newRow("F5") << QKeySequence("F5") << ""
+                            << "変換完了!!" << 0;
+        QTest::newRow("Ctrl+V") << QKeySequence("Ctrl+V") << ""
+                                << " " << 0;
+        QTest::newRow("Menu key") << QKeySequence(Qt::Key_Menu) << ""
+                                  << "変換完了!!" << 1;
+        QTest::newRow("Shift+F10") << QKeySequence("Shift+F10") << ""
+                                   << "変換完了!!" << 1;
+    }
+    void shortcuts()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, filter);
+        QFETCH(QString, status);
+        QFETCH(int, popups);
+        Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.session().convertPicture(); // something to save
+        QGuiApplication::clipboard()->setImage(patternImage(12, 8));
+        f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+        QTest::keySequence(f.window.get(), keys);
+        QCOMPARE(f.script.fileRequests.size(), filter.isEmpty() ? 0 : 1);
+        if (!filter.isEmpty())
+            QCOMPARE(f.script.fileRequests.first().filter, filter);
+        QCOMPARE(f.label("Label1")->text(), status);
+        QCOMPARE(f.script.popupsOpened, popups);
+        if (keys == QKeySequence("Ctrl+V"))
+            QCOMPARE(f.session().picture(), patternImage(12, 8));
+    }
+
     void endEndsAtOnce()
     {
         Fixture f;
