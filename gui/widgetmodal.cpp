@@ -6,10 +6,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace lumivert {
 
@@ -18,6 +22,33 @@ namespace {
 QWidget *dialogParent()
 {
     return QApplication::activeWindow();
+}
+
+// The file dialog's type column in Japanese: Qt's translations leave it English.
+class JapaneseFileTypes : public QFileIconProvider
+{
+public:
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isDir())
+            return QStringLiteral("フォルダー");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("ファイル") : suffix.toUpper() + QStringLiteral(" ファイル");
+    }
+};
+
+// Room for every column's values (sizes such as "225.0 KiB" and whole dates), the name taking the rest.
+void widenColumns(QFileDialog &dialog)
+{
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(720, 420)));
+    if (auto *details = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    if (auto *places = dialog.findChild<QSplitter *>(QStringLiteral("splitter")))
+        places->setSizes({150, dialog.width() - 150});
 }
 
 } // namespace
@@ -47,6 +78,9 @@ std::optional<QString> WidgetModalPresenter::chooseFile(const FileRequest &reque
         dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & FileDialogState::OverwritePrompt));
     dialog.setNameFilters(nameFiltersFromPairs(request.filter));
+    JapaneseFileTypes types;
+    dialog.setIconProvider(&types);
+    widenColumns(dialog);
 
     const QFileInfo proposed(request.fileName);
     if (!request.fileName.isEmpty() && proposed.isAbsolute()) {
