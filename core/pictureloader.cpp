@@ -1,18 +1,15 @@
 #include "core/pictureloader.h"
 
-#include "core/rgb332.h"
-#include "core/bmpcheck.h"
+#include "core/bmpfile.h"
 #include "core/fitting.h"
+#include "core/rgb332.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 
-#include <algorithm>
-#include <iterator>
 #include <limits>
-#include <optional>
 
 namespace lumivert {
 
@@ -33,49 +30,6 @@ PictureLoad tooLarge(QSize size)
     return result;
 }
 
-int clampToInt(qint64 value)
-{
-    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
-}
-
-// The size a BMP header states, when it is a plausible header. Qt's BMP reader refuses a header of
-// more than 16384 x 16384 pixels as if the file were damaged; such a picture is too large, not
-// unreadable. A top-down BMP states its height as a negative number.
-std::optional<QSize> bmpHeaderSize(QIODevice *device)
-{
-    const QByteArray h = device->peek(30);
-    if (h.size() < 26 || !h.startsWith("BM"))
-        return std::nullopt;
-    const auto u16 = [&h](int at) { return quint16(uchar(h[at]) | (uchar(h[at + 1]) << 8)); };
-    const auto u32 = [&u16](int at) { return quint32(u16(at)) | (quint32(u16(at + 2)) << 16); };
-
-    qint64 width = 0;
-    qint64 height = 0;
-    quint16 planes = 0;
-    quint16 bits = 0;
-    const quint32 infoSize = u32(14);
-    if (infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
-        width = u16(18);
-        height = u16(20);
-        planes = u16(22);
-        bits = u16(24);
-    } else if (infoSize >= 16 && h.size() >= 30) {
-        width = qint32(u32(18));
-        height = qint32(u32(22));
-        planes = u16(26);
-        bits = u16(28);
-        if (height < 0)
-            height = -height;
-    } else {
-        return std::nullopt;
-    }
-    static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
-    if (planes != 1 || width <= 0 || height <= 0 ||
-        std::find(std::begin(knownBits), std::end(knownBits), bits) == std::end(knownBits))
-        return std::nullopt;
-    return QSize(clampToInt(width), clampToInt(height));
-}
-
 } // namespace
 
 PictureLoad loadPicture(QIODevice *device)
@@ -88,16 +42,17 @@ PictureLoad loadPicture(QIODevice *device)
     }();
     Q_UNUSED(limited);
 
-    if (const auto bmp = bmpHeaderSize(device); bmp && !withinSizeLimit(bmp->width(), bmp->height()))
-        return tooLarge(*bmp);
-
-    // A bitmap is checked for structural faults before it is decoded; a bitmap within the size limit is
-    // small, so one far longer than its picture could need is a fault as well.
+    // A bitmap is checked for its size and for structural faults before it is decoded; a bitmap within
+    // the size limit is small, so one far longer than its picture could need is a fault as well.
     if (device->peek(2) == QByteArrayLiteral("BM")) {
         constexpr qint64 MaxBitmapFile = 16 * 1024 * 1024;
+        const QByteArray file = device->peek(MaxBitmapFile);
+        const BmpHeader header = *readBmpHeader(file);
+        if (const auto size = statedSize(header); size && !withinSizeLimit(size->width(), size->height()))
+            return tooLarge(*size);
         if (!device->isSequential() && device->size() > MaxBitmapFile)
             return unreadable(QStringLiteral("file too long for a picture"));
-        const QString problem = bmpProblem(device->peek(MaxBitmapFile));
+        const QString problem = bmpProblem(file, header);
         if (!problem.isEmpty())
             return unreadable(problem);
     }
@@ -117,7 +72,8 @@ PictureLoad loadPicture(QIODevice *device)
         if (declared.width() <= 0 || height <= 0)
             return unreadable(QStringLiteral("invalid picture size"));
         if (!withinSizeLimit(declared.width(), height))
-            return tooLarge(QSize(declared.width(), clampToInt(height)));
+            return tooLarge(
+                QSize(declared.width(), int(qMin<qint64>(height, std::numeric_limits<int>::max()))));
     }
 
     QImage image;

@@ -1,6 +1,8 @@
-#include "core/bmpcheck.h"
+#include "core/bmpfile.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <limits>
 
 namespace lumivert {
@@ -21,10 +23,31 @@ quint32 u32(const QByteArray &b, qsizetype at)
     return quint32(u16(b, at)) | quint32(u16(b, at + 2)) << 16;
 }
 
+constexpr qsizetype FileHeaderSize = 14;
+
 constexpr quint32 BiRgb = 0;
 constexpr quint32 BiRle8 = 1;
 constexpr quint32 BiRle4 = 2;
 constexpr quint32 BiBitfields = 3;
+
+// Bit-field masks sit inside an info header of 52 bytes or more, else right after it.
+qsizetype masksAt(quint32 infoSize)
+{
+    return infoSize >= 52 ? FileHeaderSize + 40 : FileHeaderSize + qsizetype(infoSize);
+}
+
+// The palette's length: the used-colours field, or as many colours as the depth can index.
+quint32 paletteColours(const BmpHeader &header)
+{
+    if (header.bits > 8)
+        return 0;
+    return header.usedColours ? header.usedColours : 1u << header.bits;
+}
+
+int clampToInt(qint64 value)
+{
+    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
+}
 
 // Walks run-length coded pixels, checking that every run stays inside the picture, names a colour
 // of the palette, and that together they give every pixel a colour: the decoder leaves skipped
@@ -114,103 +137,136 @@ bool maskSound(quint32 mask)
 }
 
 // The old OS/2 header: 16-bit sizes, 3-byte palette entries, always a full palette, no compression.
-QString os2Problem(const QByteArray &file, quint32 offset)
+QString os2Problem(qsizetype length, const BmpHeader &header)
 {
-    const qsizetype length = file.size();
-    if (length < 14 + 12)
+    if (length < FileHeaderSize + 12)
         return QStringLiteral("file shorter than its headers");
-    const int width = u16(file, 18);
-    const int height = u16(file, 20);
-    const int bits = u16(file, 24);
-    if (width == 0 || height == 0)
+    const qint64 offset = header.pixelOffset;
+    const int bits = header.bits;
+    if (header.width == 0 || header.height == 0)
         return QStringLiteral("invalid picture size");
     if (bits == 1 || bits == 4 || bits == 8) {
-        if (14 + 12 + 3 * (qint64(1) << bits) > qint64(offset))
+        if (FileHeaderSize + 12 + 3 * (qint64(1) << bits) > offset)
             return QStringLiteral("palette runs into the pixel data");
     }
     if (bits == 0 || bits > 32)
         return {};
-    const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
-    if (qint64(offset) > length || rowBytes > (length - qsizetype(offset)) / height)
+    const qsizetype rowBytes = ((qsizetype(header.width) * bits + 31) / 32) * 4;
+    if (offset > length || rowBytes > (length - offset) / header.height)
         return QStringLiteral("pixel data shorter than the picture");
     return {};
 }
 
 } // namespace
 
-QString bmpProblem(const QByteArray &file)
+std::optional<BmpHeader> readBmpHeader(const QByteArray &file)
 {
     if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
-        return {};
+        return std::nullopt;
+    BmpHeader h;
+    h.fileSize = u32(file, 2);
+    h.pixelOffset = u32(file, 10);
+    h.infoSize = u32(file, 14);
+    if (h.infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
+        h.width = u16(file, 18);
+        h.height = u16(file, 20);
+        h.planes = u16(file, 22);
+        h.bits = u16(file, 24);
+        return h;
+    }
+    if (h.infoSize < 16)
+        return h;
+    h.width = qint32(u32(file, 18));
+    h.height = qint32(u32(file, 22));
+    h.planes = u16(file, 26);
+    h.bits = u16(file, 28);
+    // The shorter OS/2 2.x headers end part way through these.
+    const auto has = [&h](qsizetype at) { return at + 4 <= FileHeaderSize + qsizetype(h.infoSize); };
+    if (has(30))
+        h.compression = u32(file, 30);
+    if (has(34))
+        h.imageSize = u32(file, 34);
+    if (has(38))
+        h.densityX = qint32(u32(file, 38));
+    if (has(42))
+        h.densityY = qint32(u32(file, 42));
+    if (has(46))
+        h.usedColours = u32(file, 46);
+    if (h.compression == BiBitfields) {
+        for (int i = 0; i < 3; ++i)
+            h.masks[i] = u32(file, masksAt(h.infoSize) + 4 * i);
+    }
+    return h;
+}
+
+std::optional<QSize> statedSize(const BmpHeader &header)
+{
+    static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
+    const qint64 height = header.height < 0 ? -header.height : header.height;
+    if (header.planes != 1 || header.width <= 0 || height <= 0 ||
+        std::find(std::begin(knownBits), std::end(knownBits), header.bits) == std::end(knownBits))
+        return std::nullopt;
+    return QSize(clampToInt(header.width), clampToInt(height));
+}
+
+QString bmpProblem(const QByteArray &file, const BmpHeader &h)
+{
     const qsizetype length = file.size();
-    if (length < 14 + 16)
+    if (length < FileHeaderSize + 16)
         return QStringLiteral("file shorter than its headers");
-    const quint32 declaredSize = u32(file, 2);
-    if (declaredSize > quint64(length))
+    if (h.fileSize > quint64(length))
         return QStringLiteral("file shorter than its header says");
-    const quint32 offset = u32(file, 10);
-    const quint32 headerSize = u32(file, 14);
-    if (headerSize == 12)
-        return os2Problem(file, offset);
-    if (headerSize < 40)
+    const quint32 offset = h.pixelOffset;
+    if (h.infoSize == 12)
+        return os2Problem(length, h);
+    if (h.infoSize < 40)
         return {}; // other old headers: left to the decoder
-    if (length < 14 + qsizetype(headerSize) || offset > quint64(length))
+    if (length < FileHeaderSize + qsizetype(h.infoSize) || offset > quint64(length))
         return QStringLiteral("file shorter than its headers");
 
-    const qint32 width = qint32(u32(file, 18));
-    const qint32 rawHeight = qint32(u32(file, 22));
-    const int bits = u16(file, 28);
-    const quint32 compression = u32(file, 30);
-    const quint32 imageSize = u32(file, 34);
-    const qint32 densityX = qint32(u32(file, 38));
-    const qint32 densityY = qint32(u32(file, 42));
-    const quint32 usedColours = u32(file, 46);
-    if (width <= 0 || rawHeight == 0 || rawHeight == std::numeric_limits<qint32>::min())
+    if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<qint32>::min())
         return QStringLiteral("invalid picture size");
-    const int height = rawHeight < 0 ? -rawHeight : rawHeight;
-    if (imageSize > quint64(length) - offset)
+    const int width = int(h.width);
+    const int height = int(h.height < 0 ? -h.height : h.height);
+    if (h.imageSize > quint64(length) - offset)
         return QStringLiteral("pixel data shorter than its header says");
     // Beyond a million pixels a metre (25400 dpi) a density is a corrupt field, not a printer.
     constexpr qint32 MaxDensity = 1000000;
-    if (densityX < 0 || densityY < 0 || densityX > MaxDensity || densityY > MaxDensity)
+    if (h.densityX < 0 || h.densityY < 0 || h.densityX > MaxDensity || h.densityY > MaxDensity)
         return QStringLiteral("invalid density");
 
-    const quint32 paletteMax = bits <= 8 ? (1u << bits) : 0;
-    const quint32 colours = bits <= 8 ? (usedColours ? usedColours : paletteMax) : 0;
+    const quint32 colours = paletteColours(h);
     // The decoder reads the whole palette and then the pixels from wherever it stopped, so a
     // palette that runs into the pixel data shifts every row.
-    if (colours > 0 && colours <= 256 && 14 + quint64(headerSize) + 4 * quint64(colours) > offset)
+    if (colours > 0 && colours <= 256 && FileHeaderSize + quint64(h.infoSize) + 4 * quint64(colours) > offset)
         return QStringLiteral("palette runs into the pixel data");
 
-    if (compression == BiRle8 || compression == BiRle4) {
-        if (rawHeight < 0)
+    if (h.runLength()) {
+        if (h.height < 0)
             return QStringLiteral("run-length data cannot run top-down");
-        if ((compression == BiRle8) != (bits == 8) || (compression == BiRle4) != (bits == 4))
+        if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
             return QStringLiteral("run-length coding does not match the bit depth");
-        return rleProblem(file, offset, width, height, bits, colours);
+        return rleProblem(file, offset, width, height, h.bits, colours);
     }
 
-    if (compression == BiRgb || compression == BiBitfields) {
-        if (bits == 0 || bits > 32)
+    if (h.compression == BiRgb || h.compression == BiBitfields) {
+        if (h.bits == 0 || h.bits > 32)
             return {}; // left to the decoder
-        const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
+        const qsizetype rowBytes = ((qsizetype(width) * h.bits + 31) / 32) * 4;
         // Divided rather than multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits, whose
         // byte count overflows a 64-bit integer.
         if (rowBytes > (length - qsizetype(offset)) / height)
             return QStringLiteral("pixel data shorter than the picture");
-        if (compression == BiBitfields && (bits == 16 || bits == 32)) {
-            const qsizetype masksAt = headerSize >= 52 ? 14 + 40 : 14 + qsizetype(headerSize);
-            if (masksAt + 12 > length)
+        if (h.compression == BiBitfields && (h.bits == 16 || h.bits == 32)) {
+            if (masksAt(h.infoSize) + 12 > length)
                 return QStringLiteral("file shorter than its headers");
-            const quint32 red = u32(file, masksAt);
-            const quint32 green = u32(file, masksAt + 4);
-            const quint32 blue = u32(file, masksAt + 8);
+            const auto [red, green, blue] = h.masks;
             if (!maskSound(red) || !maskSound(green) || !maskSound(blue) || (red & green) || (red & blue) ||
                 (green & blue))
                 return QStringLiteral("invalid colour masks");
         }
-        if (bits <= 8 && compression == BiRgb)
-            return indexProblem(file, offset, width, height, bits, colours);
+        if (h.bits <= 8 && h.compression == BiRgb)
+            return indexProblem(file, offset, width, height, h.bits, colours);
     }
     return {};
 }
