@@ -49,59 +49,6 @@ int clampToInt(qint64 value)
     return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
 }
 
-// Walks run-length coded pixels, checking that every run stays inside the picture, names a colour
-// of the palette, and that together they give every pixel a colour: the decoder leaves skipped
-// pixels (a jump, a row or a picture ended early) as whatever its memory held.
-QString rleProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits, quint32 colours)
-{
-    const qsizetype length = file.size();
-    const auto *data = reinterpret_cast<const uchar *>(file.constData());
-    qint64 x = 0;
-    qint64 y = 0;
-    qsizetype i = offset;
-    const auto indexOk = [&](uchar byte) {
-        if (bits == 8)
-            return byte < colours;
-        return (byte >> 4) < colours && (byte & 0x0F) < colours;
-    };
-    for (;;) {
-        if (i + 1 >= length)
-            return QStringLiteral("run-length data ends without an end mark");
-        const uchar count = data[i];
-        const uchar code = data[i + 1];
-        i += 2;
-        if (count > 0) {
-            if (y >= height || x + count > width)
-                return QStringLiteral("run-length data runs past the picture");
-            if (!indexOk(code))
-                return QStringLiteral("palette index out of range");
-            x += count;
-        } else if (code == 0) {
-            if (x != width)
-                return QStringLiteral("run-length data leaves pixels undefined");
-            x = 0;
-            ++y;
-        } else if (code == 1) {
-            const bool complete = (y == height - 1 && x == width) || (y == height && x == 0);
-            return complete ? QString() : QStringLiteral("run-length data leaves pixels undefined");
-        } else if (code == 2) {
-            return QStringLiteral("run-length data leaves pixels undefined");
-        } else {
-            if (y >= height || x + code > width)
-                return QStringLiteral("run-length data runs past the picture");
-            const qsizetype bytes = bits == 8 ? code : (code + 1) / 2;
-            if (i + bytes > length)
-                return QStringLiteral("run-length data ends without an end mark");
-            for (qsizetype k = 0; k < bytes; ++k) {
-                if (!indexOk(data[i + k]))
-                    return QStringLiteral("palette index out of range");
-            }
-            x += code;
-            i += (bytes + 1) & ~qsizetype(1);
-        }
-    }
-}
-
 QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
                      quint32 colours)
 {
@@ -155,6 +102,11 @@ QString os2Problem(qsizetype length, const BmpHeader &header)
     if (offset > length || rowBytes > (length - offset) / header.height)
         return QStringLiteral("pixel data shorter than the picture");
     return {};
+}
+
+RunLengthPicture runLengthFault(const char *text)
+{
+    return {QImage(), QString::fromLatin1(text)};
 }
 
 } // namespace
@@ -241,14 +193,6 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
     if (colours > 0 && colours <= 256 && FileHeaderSize + quint64(h.infoSize) + 4 * quint64(colours) > offset)
         return QStringLiteral("palette runs into the pixel data");
 
-    if (h.runLength()) {
-        if (h.height < 0)
-            return QStringLiteral("run-length data cannot run top-down");
-        if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
-            return QStringLiteral("run-length coding does not match the bit depth");
-        return rleProblem(file, offset, width, height, h.bits, colours);
-    }
-
     if (h.compression == BiRgb || h.compression == BiBitfields) {
         if (h.bits == 0 || h.bits > 32)
             return {}; // left to the decoder
@@ -269,6 +213,100 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
             return indexProblem(file, offset, width, height, h.bits, colours);
     }
     return {};
+}
+
+RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qint64 maxBytes)
+{
+    if (h.height < 0)
+        return runLengthFault("run-length data cannot run top-down");
+    if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
+        return runLengthFault("run-length coding does not match the bit depth");
+    if (h.width <= 0 || h.height == 0)
+        return runLengthFault("invalid picture size");
+    if (h.planes != 1)
+        return runLengthFault("invalid number of planes");
+    if (h.width * h.height > maxBytes / 4)
+        return runLengthFault("picture too large to decode");
+    const qsizetype length = file.size();
+    if (h.pixelOffset > quint64(length))
+        return runLengthFault("file shorter than its headers");
+    const quint32 colours = paletteColours(h);
+    const int entries = int(std::min<quint32>(colours, 1u << h.bits));
+    const qsizetype paletteAt = FileHeaderSize + qsizetype(h.infoSize);
+    if (paletteAt + 4 * qsizetype(entries) > qsizetype(h.pixelOffset))
+        return runLengthFault("palette runs into the pixel data");
+
+    const auto *data = reinterpret_cast<const uchar *>(file.constData());
+    QRgb palette[256];
+    for (int k = 0; k < entries; ++k) {
+        const uchar *entry = data + paletteAt + 4 * k;
+        palette[k] = qRgb(entry[2], entry[1], entry[0]);
+    }
+    const int width = int(h.width);
+    const int height = int(h.height);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return runLengthFault("picture too large to decode");
+    // Qt's decoder leaves skipped pixels as whatever its memory held; here they have one colour, so the
+    // same file always gives the same picture.
+    image.fill(palette[0]);
+
+    const bool four = h.bits == 4;
+    const auto colour = [&](int index, QRgb *to) {
+        if (quint32(index) >= colours)
+            return false;
+        *to = palette[index];
+        return true;
+    };
+    qsizetype i = h.pixelOffset;
+    int x = 0;
+    int y = 0; // from the bottom row up
+    for (;;) {
+        if (i + 1 >= length)
+            return runLengthFault("run-length data ends without an end mark");
+        const int count = data[i];
+        const int code = data[i + 1];
+        i += 2;
+        if (count > 0) { // a run of one index, or of two alternating ones
+            if (y >= height || x + count > width)
+                return runLengthFault("run-length data runs past the picture");
+            QRgb pair[2];
+            if (!colour(four ? code >> 4 : code, &pair[0]) ||
+                !(count == 1 || colour(four ? code & 0x0F : code, &pair[1])))
+                return runLengthFault("palette index out of range");
+            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
+            for (int k = 0; k < count; ++k)
+                row[k] = pair[k % 2];
+            x += count;
+        } else if (code == 0) { // end of the row
+            x = 0;
+            ++y;
+        } else if (code == 1) { // end of the picture
+            return {image, QString()};
+        } else if (code == 2) { // a jump right and up
+            if (i + 1 >= length)
+                return runLengthFault("run-length data ends without an end mark");
+            x += data[i];
+            y += data[i + 1];
+            i += 2;
+            if (x > width || y > height)
+                return runLengthFault("run-length data runs past the picture");
+        } else { // `code` indices as they are, padded to a whole 16-bit word
+            const qsizetype bytes = four ? (code + 1) / 2 : code;
+            if (y >= height || x + code > width)
+                return runLengthFault("run-length data runs past the picture");
+            if (i + bytes > length)
+                return runLengthFault("run-length data ends without an end mark");
+            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
+            for (int k = 0; k < code; ++k) {
+                const uchar byte = data[i + (four ? k / 2 : k)];
+                if (!colour(four ? (k % 2 ? byte & 0x0F : byte >> 4) : byte, &row[k]))
+                    return runLengthFault("palette index out of range");
+            }
+            x += code;
+            i += (bytes + 1) & ~qsizetype(1);
+        }
+    }
 }
 
 } // namespace lumivert

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -39,7 +40,19 @@ std::optional<QSize> statedSize(const BmpHeader &header);
 
 // Structural faults of a bitmap that decoders tend to paper over: a file shorter than its header
 // says, pixel data running past the picture, palette indices without a colour, colour masks that
-// make no sense. Returns the first fault found, or an empty string for a sound file.
+// make no sense. Returns the first fault found, or an empty string for a sound file. Run-length data
+// is checked as it is decoded (decodeRunLength).
 QString bmpProblem(const QByteArray &file, const BmpHeader &header);
+
+// Run-length coded 4- and 8-bit pixels as 32-bit RGB. Pixels that the data skips (a jump, a row or
+// the picture ended early) take the colour of palette entry 0. Runs past the picture, indices
+// without a colour and data that stops before its end mark are faults. Nothing larger than
+// `maxBytes` of pixels is allocated.
+struct RunLengthPicture
+{
+    QImage image;
+    QString problem;
+};
+RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &header, qint64 maxBytes);
 
 } // namespace lumivert

@@ -10,6 +10,7 @@
 #include <QImageReader>
 
 #include <limits>
+#include <utility>
 
 namespace lumivert {
 
@@ -36,8 +37,9 @@ PictureLoad loadPicture(QIODevice *device)
 {
     // Decoders whose header gives no size are still kept from allocating more than a few
     // full-size pictures would need.
+    constexpr int AllocationLimitMiB = 64;
     static const bool limited = [] {
-        QImageReader::setAllocationLimit(64);
+        QImageReader::setAllocationLimit(AllocationLimitMiB);
         return true;
     }();
     Q_UNUSED(limited);
@@ -55,6 +57,17 @@ PictureLoad loadPicture(QIODevice *device)
         const QString problem = bmpProblem(file, header);
         if (!problem.isEmpty())
             return unreadable(problem);
+        if (header.runLength()) {
+            RunLengthPicture picture =
+                decodeRunLength(file, header, qint64(AllocationLimitMiB) * 1024 * 1024);
+            if (picture.image.isNull())
+                return unreadable(picture.problem);
+            PictureLoad result;
+            result.status = PictureLoad::Loaded;
+            result.size = picture.image.size();
+            result.image = std::move(picture.image);
+            return result;
+        }
     }
 
     QImageReader reader(device);

@@ -1,5 +1,6 @@
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "tests/madebitmaps.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -127,6 +128,8 @@ private Q_SLOTS:
     void corpus();
     void corpusEncodingsAgree_data();
     void corpusEncodingsAgree();
+    void madeBitmaps_data();
+    void madeBitmaps();
 };
 
 void TestPictureFile::sizeLimit_data()
@@ -416,6 +419,7 @@ void TestPictureFile::corpusEncodingsAgree_data()
         QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("pal8");
     for (const char *file : {"rgb24pal", "rgb32", "rgb32bf", "rgb32bfdef"})
         QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("rgb24");
+    QTest::newRow("pal4rle") << QStringLiteral("pal4rle") << QStringLiteral("pal4");
 }
 
 void TestPictureFile::corpusEncodingsAgree()
@@ -432,6 +436,23 @@ void TestPictureFile::corpusEncodingsAgree()
     // The suite's picture has red at the top left and black at the bottom left.
     QCOMPARE(load.image.pixel(0, 0), qRgb(255, 0, 0));
     QCOMPARE(load.image.pixel(0, load.image.height() - 1), qRgb(0, 0, 0));
+}
+
+void TestPictureFile::madeBitmaps_data()
+{
+    test::addMadeBitmapRows();
+}
+
+void TestPictureFile::madeBitmaps()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QImage, picture);
+    // Twice: a skipped pixel must not show whatever the memory held.
+    for (int run = 0; run < 2; ++run) {
+        const PictureLoad load = loadPicture(file);
+        QCOMPARE(load.loaded(), !picture.isNull());
+        QCOMPARE(load.image, picture);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)
