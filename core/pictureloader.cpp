@@ -31,6 +31,22 @@ PictureLoad tooLarge(QSize size)
     return result;
 }
 
+// The colour channels as stored: alpha in a bitmap is ignored, as Windows ignores it when it shows
+// one. Formats whose transparency is real are shown over white instead (toRgb32).
+QImage withoutAlpha(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return toRgb32(image);
+    QImage opaque = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < opaque.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(opaque.scanLine(y));
+        for (int x = 0; x < opaque.width(); ++x)
+            row[x] |= 0xFF000000u;
+    }
+    opaque.reinterpretAsFormat(QImage::Format_RGB32);
+    return opaque;
+}
+
 } // namespace
 
 PictureLoad loadPicture(QIODevice *device)
@@ -75,6 +91,8 @@ PictureLoad loadPicture(QIODevice *device)
     reader.setAutoTransform(false);
     if (!reader.canRead())
         return unreadable(reader.errorString());
+    // Asked before reading: afterwards the reader no longer knows.
+    const bool bitmap = reader.format() == "bmp";
 
     const QSize declared = reader.size();
     if (declared.isValid() || declared.width() != -1 || declared.height() != -1) {
@@ -97,7 +115,7 @@ PictureLoad loadPicture(QIODevice *device)
 
     PictureLoad result;
     result.status = PictureLoad::Loaded;
-    result.image = toRgb32(image);
+    result.image = bitmap ? withoutAlpha(image) : toRgb32(image);
     result.size = image.size();
     return result;
 }

@@ -16,7 +16,7 @@ inline QByteArray le32(quint32 value)
     return bytes;
 }
 
-// A 40-byte info header, `rest` (the palette), then the pixels.
+// A 40-byte info header, `rest` (masks inside a longer header, or the palette), then the pixels.
 inline QByteArray bitmap(int infoSize, int width, int height, int bits, quint32 compression, quint32 colours,
                          const QByteArray &rest, const QByteArray &pixels)
 {
@@ -31,6 +31,16 @@ inline void addMadeBitmapRows()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QImage>("picture");
+
+    // 32-bit bit fields with an alpha mask in a V5 header: the colours as stored, whatever the alpha.
+    QImage opaque(2, 1, QImage::Format_RGB32);
+    opaque.setPixel(0, 0, qRgb(200, 100, 50));
+    opaque.setPixel(1, 0, qRgb(10, 20, 30));
+    const QByteArray masks = le32(0xFF0000) + le32(0xFF00) + le32(0xFF) + le32(0xFF000000u);
+    for (const quint32 alpha : {0u, 128u})
+        QTest::addRow("V5 32-bit, alpha %u", alpha)
+            << bitmap(124, 2, 1, 32, 3, 0, masks, le32(0xC86432 | alpha << 24) + le32(0x0A141E | alpha << 24))
+            << opaque;
 
     // Run-length coded 4 x 3 pictures: depth, runs, and the picture as palette indices from the top row,
     // 0 where the runs skip.
