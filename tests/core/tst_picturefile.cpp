@@ -1,5 +1,7 @@
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
 #include "tests/madebitmaps.h"
 
 #include <QBuffer>
@@ -8,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,6 +133,8 @@ private Q_SLOTS:
     void corpusEncodingsAgree();
     void madeBitmaps_data();
     void madeBitmaps();
+    void jpegAsQtDecodesIt_data();
+    void jpegAsQtDecodesIt();
 };
 
 void TestPictureFile::sizeLimit_data()
@@ -447,12 +452,43 @@ void TestPictureFile::madeBitmaps()
 {
     QFETCH(QByteArray, file);
     QFETCH(QImage, picture);
-    // Twice: a skipped pixel must not show whatever the memory held.
-    for (int run = 0; run < 2; ++run) {
-        const PictureLoad load = loadPicture(file);
+    PictureOptions fit;
+    fit.fitInto = QSize(320, 240);
+    // Each road twice: a skipped pixel must not show whatever the memory held.
+    for (const PictureOptions &options : {PictureOptions(), fit, PictureOptions(), fit}) {
+        const PictureLoad load = loadPicture(file, options);
         QCOMPARE(load.loaded(), !picture.isNull());
         QCOMPARE(load.image, picture);
     }
+}
+
+void TestPictureFile::jpegAsQtDecodesIt_data()
+{
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<QSize>("box"); // fitted into, when valid
+    QTest::newRow("odd size") << gradient(123, 77) << QSize();
+    QTest::newRow("grey") << gradient(64, 48).convertToFormat(QImage::Format_Grayscale8) << QSize();
+    QTest::newRow("fitted, 2/8 in the DCT") << gradient(1600, 1200) << QSize(320, 240);
+    QTest::newRow("fitted, 6/8 in the DCT") << gradient(1000, 500) << QSize(640, 480);
+    QTest::newRow("fitted, 4/8 in the DCT and a column smoothly") << gradient(641, 480) << QSize(320, 240);
+    QTest::newRow("fitted, a few pixels") << gradient(5, 5) << QSize(1, 1);
+}
+
+// libjpeg-turbo called directly gives what Qt's decoder gives, fitted or not.
+void TestPictureFile::jpegAsQtDecodesIt()
+{
+    QFETCH(QImage, source);
+    QFETCH(QSize, box);
+    QByteArray jpeg = encoded(source, "JPG");
+    const PictureLoad load = loadPicture(jpeg, {box.isValid() ? std::optional(box) : std::nullopt});
+    QVERIFY(load.loaded());
+    QCOMPARE(load.size, source.size());
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QImageReader reader(&buffer, "jpeg");
+    if (box.isValid())
+        reader.setScaledSize(fittedSize(source.size(), box));
+    QCOMPARE(load.image, toRgb32(reader.read()));
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)
