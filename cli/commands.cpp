@@ -7,12 +7,12 @@
 #include "core/binformat.h"
 #include "core/fileidentity.h"
 #include "core/fitting.h"
+#include "core/pictureloader.h"
 #include "core/savefile.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QThread>
 
@@ -171,24 +171,22 @@ FileInfoLine describeFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QString(), QStringLiteral("cannot open: %1").arg(file.errorString())};
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    if (reader.canRead()) {
-        const QString format = QString::fromLatin1(reader.format());
-        QSize size = reader.size();
-        if (!size.isValid()) {
-            const QImage image = reader.read();
-            if (image.isNull())
-                return {QString(), QStringLiteral("cannot read the picture: %1").arg(reader.errorString())};
-            size = image.size();
-        }
-        QString text = QStringLiteral("picture %1 %2").arg(sizeText(size), format);
-        if (!withinSizeLimit(size.width(), size.height()))
+    // Read as convert --fit reads it, so that what this calls a picture converts: checked as fully,
+    // and a large photograph shrunk while it is decoded.
+    PictureOptions options;
+    options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
+    const PictureLoad load = loadPicture(&file, options);
+    if (load.loaded()) {
+        QString text =
+            QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format));
+        if (!withinSizeLimit(load.size.width(), load.size.height()))
             text += QStringLiteral(" (larger than %1x%2: convert with --fit)")
                         .arg(MaxPictureWidth)
                         .arg(MaxPictureHeight);
         return {text, QString()};
     }
+    if (!load.format.isEmpty())
+        return {QString(), QStringLiteral("cannot read the picture: %1").arg(load.error)};
     if (binGeometry(info.size()))
         return {describeBin(info.size()), QString()};
     return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};

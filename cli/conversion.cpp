@@ -1,16 +1,12 @@
 #include "cli/conversion.h"
 
-#include "core/jpegdecoder.h"
-
-#include "core/scaletofit.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/savefile.h"
+#include "core/scaletofit.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 namespace lumivert::cli {
 
@@ -35,49 +31,17 @@ PreparedPicture failed(const QString &reason)
     return {QImage(), reason};
 }
 
-PreparedPicture prepareFitted(const QString &path, QSize box, QRgb background)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(unreadable(file.errorString()));
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    if (!reader.canRead())
-        return failed(unreadable(reader.errorString()));
-    // A decoder that can shrink while decoding (JPEG does it in the DCT) is asked for the fitted size
-    // directly: a big photograph then never needs its full size in memory.
-    const QSize declared = reader.size();
-    if (declared.isValid() && !declared.isEmpty() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
-        const QSize fitted = fittedSize(declared, box);
-        if (fitted != declared)
-            reader.setScaledSize(fitted);
-    }
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return failed(unreadable(reader.errorString()));
-    return {scaleToFit(image, box, background), QString()};
-}
-
 } // namespace
 
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings)
 {
-    if (settings.fit)
-        return prepareFitted(path, *settings.fit, settings.background);
-    if (fastJpegAvailable()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.peek(2) == QByteArrayLiteral("\xFF\xD8")) {
-            if (const std::optional<FastJpeg> jpeg = decodeJpeg(file.readAll())) {
-                if (!jpeg->tooLarge)
-                    return {jpeg->image, QString()};
-                return failed(tooLarge(jpeg->size));
-            }
-        }
-    }
-    PictureLoad load = loadPicture(path);
+    PictureOptions options;
+    options.fitInto = settings.fit;
+    PictureLoad load = loadPicture(path, options);
     switch (load.status) {
     case PictureLoad::Loaded:
+        if (settings.fit)
+            return {scaleToFit(load.image, *settings.fit, settings.background), QString()};
         return {std::move(load.image), QString()};
     case PictureLoad::TooLarge:
         return failed(tooLarge(load.size));

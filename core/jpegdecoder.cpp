@@ -1,6 +1,11 @@
 #include "core/jpegdecoder.h"
 
 #include "core/fitting.h"
+#include "core/scaletofit.h"
+
+#include <QtMath>
+
+#include <utility>
 
 #ifdef LUMIVERT_HAVE_TURBOJPEG
 #include <turbojpeg.h>
@@ -38,6 +43,32 @@ private:
     tjhandle m_handle;
 };
 
+// The size Qt's reader decodes a picture to when asked for its fitted size: the smallest of the
+// scales 1/8 to 8/8 not below that size. None when TurboJPEG, which picks the largest scale within
+// the size it is given, would pick another one (only for pictures a few pixels across).
+std::optional<QSize> dctScaledSize(QSize picture, QSize box)
+{
+    const QSize fitted = fittedSize(picture, box);
+    if (fitted == picture)
+        return picture;
+    const double factor =
+        qMin(double(picture.width()) / fitted.width(), double(picture.height()) / fitted.height());
+    const tjscalingfactor wanted{qBound(1, qCeil(8 / factor), 8), 8};
+    const QSize scaled(TJSCALED(picture.width(), wanted), TJSCALED(picture.height(), wanted));
+    int count = 0;
+    const tjscalingfactor *factors = tjGetScalingFactors(&count);
+    for (int i = 0; factors && i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        if (TJSCALED(picture.width(), f) <= scaled.width() &&
+            TJSCALED(picture.height(), f) <= scaled.height()) {
+            if (f.num * wanted.denom != wanted.num * f.denom)
+                return std::nullopt;
+            return scaled;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool fastJpegAvailable()
@@ -45,7 +76,7 @@ bool fastJpegAvailable()
     return true;
 }
 
-std::optional<FastJpeg> decodeJpeg(const QByteArray &file)
+std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> fitInto, qint64 maxBytes)
 {
     if (file.size() < 4 || uchar(file[0]) != 0xFF || uchar(file[1]) != 0xD8)
         return std::nullopt;
@@ -62,21 +93,29 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file)
         handle.renew();
         return std::nullopt;
     }
-    // CMYK and YCCK need a conversion of their own, which the general loader does.
+    // CMYK and YCCK need a conversion of their own, which Qt's decoder does.
     if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK || width <= 0 || height <= 0)
         return std::nullopt;
     FastJpeg result;
     result.size = QSize(width, height);
-    if (!withinSizeLimit(width, height)) {
+    if (!fitInto && !withinSizeLimit(width, height)) {
         result.tooLarge = true;
         return result;
     }
-    // The pixels of the thread's previous picture are reused: by now the caller has let go of them,
-    // and a fresh 1.2 MB block for every picture would cost more page faults than decoding saves.
-    thread_local QImage pixels;
-    if (pixels.size() != QSize(width, height))
-        pixels = QImage(width, height, QImage::Format_RGB32);
-    QImage &image = pixels;
+    const std::optional<QSize> scaled = fitInto ? dctScaledSize(result.size, *fitInto) : result.size;
+    if (!scaled || qint64(scaled->width()) * scaled->height() > maxBytes / 4)
+        return std::nullopt;
+    width = scaled->width();
+    height = scaled->height();
+    // The pixels of the thread's previous picture are reused once nobody holds them (a batch run has
+    // converted them by then): a fresh 1.2 MB block for every picture would cost more page faults than
+    // decoding saves. Only pictures within the size limit are kept; a fitted one may be far larger.
+    thread_local QImage kept;
+    QImage image;
+    if (kept.size() == QSize(width, height) && kept.isDetached())
+        image = std::move(kept);
+    else
+        image = QImage(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return std::nullopt;
     // Flags 0: accurate integer DCT and smooth upsampling, the library's defaults and Qt's.
@@ -87,7 +126,14 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file)
         handle.renew();
         return std::nullopt;
     }
-    result.image = image;
+    if (withinSizeLimit(width, height))
+        kept = image;
+    // The rest of the way smoothly, as Qt's reader goes: shrinking from the DCT's size to the box
+    // instead would round the aspect differently.
+    const QSize fitted = fitInto ? fittedSize(result.size, *fitInto) : result.size;
+    result.image = image.size() == fitted
+                       ? image
+                       : image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return result;
 }
 
@@ -98,7 +144,7 @@ bool fastJpegAvailable()
     return false;
 }
 
-std::optional<FastJpeg> decodeJpeg(const QByteArray &)
+std::optional<FastJpeg> decodeJpeg(const QByteArray &, std::optional<QSize>, qint64)
 {
     return std::nullopt;
 }

@@ -1,36 +1,61 @@
 #include "core/pictureloader.h"
 
-#include "core/rgb332.h"
-#include "core/bmpcheck.h"
+#include "core/bmpfile.h"
 #include "core/fitting.h"
+#include "core/jpegdecoder.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 
-#include <algorithm>
-#include <iterator>
 #include <limits>
-#include <optional>
+#include <utility>
 
 namespace lumivert {
 
 namespace {
 
-PictureLoad unreadable(const QString &error)
+// A bitmap within the size limit is small, so one far longer than its picture could need is a fault.
+constexpr qint64 LongestBitmap = 16 * 1024 * 1024;
+// Under a fit request a bitmap may be of any size, but it decodes to 4 bytes a pixel and stores at
+// most 4 (Qt's reader refuses deeper ones), so a file much longer than the decode limit cannot give
+// a picture. The spare megabyte is for the headers, the palette and a colour profile.
+constexpr qint64 LongestFittedBitmap = DecodeLimitBytes + 1024 * 1024;
+// JPEG data is decoded from memory up to this length; a longer file is streamed through Qt's reader.
+constexpr qint64 LongestJpegInMemory = DecodeLimitBytes;
+
+PictureLoad unreadable(const QString &error, const QByteArray &format = {})
 {
     PictureLoad result;
     result.error = error;
+    result.format = format;
     return result;
 }
 
-PictureLoad tooLarge(QSize size)
+PictureLoad tooLarge(QSize size, const QByteArray &format)
 {
     PictureLoad result;
     result.status = PictureLoad::TooLarge;
     result.size = size;
+    result.format = format;
     return result;
+}
+
+PictureLoad loaded(QImage image, QSize size, const QByteArray &format)
+{
+    PictureLoad result;
+    result.status = PictureLoad::Loaded;
+    result.image = std::move(image);
+    result.size = size;
+    result.format = format;
+    return result;
+}
+
+QByteArray bmpFormat()
+{
+    return QByteArrayLiteral("bmp");
 }
 
 int clampToInt(qint64 value)
@@ -38,117 +63,152 @@ int clampToInt(qint64 value)
     return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
 }
 
-// The size a BMP header states, when it is a plausible header. Qt's BMP reader refuses a header of
-// more than 16384 x 16384 pixels as if the file were damaged; such a picture is too large, not
-// unreadable. A top-down BMP states its height as a negative number.
-std::optional<QSize> bmpHeaderSize(QIODevice *device)
+// The colour channels as stored: alpha in a bitmap is ignored, as Windows ignores it when it shows
+// one. Formats whose transparency is real are shown over white instead (toRgb32).
+QImage withoutAlpha(const QImage &image)
 {
-    const QByteArray h = device->peek(30);
-    if (h.size() < 26 || !h.startsWith("BM"))
-        return std::nullopt;
-    const auto u16 = [&h](int at) { return quint16(uchar(h[at]) | (uchar(h[at + 1]) << 8)); };
-    const auto u32 = [&u16](int at) { return quint32(u16(at)) | (quint32(u16(at + 2)) << 16); };
-
-    qint64 width = 0;
-    qint64 height = 0;
-    quint16 planes = 0;
-    quint16 bits = 0;
-    const quint32 infoSize = u32(14);
-    if (infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
-        width = u16(18);
-        height = u16(20);
-        planes = u16(22);
-        bits = u16(24);
-    } else if (infoSize >= 16 && h.size() >= 30) {
-        width = qint32(u32(18));
-        height = qint32(u32(22));
-        planes = u16(26);
-        bits = u16(28);
-        if (height < 0)
-            height = -height;
-    } else {
-        return std::nullopt;
+    if (!image.hasAlphaChannel())
+        return toRgb32(image);
+    QImage opaque = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < opaque.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(opaque.scanLine(y));
+        for (int x = 0; x < opaque.width(); ++x)
+            row[x] |= 0xFF000000u;
     }
-    static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
-    if (planes != 1 || width <= 0 || height <= 0 ||
-        std::find(std::begin(knownBits), std::end(knownBits), bits) == std::end(knownBits))
-        return std::nullopt;
-    return QSize(clampToInt(width), clampToInt(height));
+    opaque.reinterpretAsFormat(QImage::Format_RGB32);
+    return opaque;
 }
 
-} // namespace
-
-PictureLoad loadPicture(QIODevice *device)
+PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
 {
-    // Decoders whose header gives no size are still kept from allocating more than a few
-    // full-size pictures would need.
+    // Decoders whose header gives no size are still kept to the decode limit.
     static const bool limited = [] {
-        QImageReader::setAllocationLimit(64);
+        QImageReader::setAllocationLimit(int(DecodeLimitBytes / (1024 * 1024)));
         return true;
     }();
     Q_UNUSED(limited);
-
-    if (const auto bmp = bmpHeaderSize(device); bmp && !withinSizeLimit(bmp->width(), bmp->height()))
-        return tooLarge(*bmp);
-
-    // A bitmap is checked for structural faults before it is decoded; a bitmap within the size limit is
-    // small, so one far longer than its picture could need is a fault as well.
-    if (device->peek(2) == QByteArrayLiteral("BM")) {
-        constexpr qint64 MaxBitmapFile = 16 * 1024 * 1024;
-        if (!device->isSequential() && device->size() > MaxBitmapFile)
-            return unreadable(QStringLiteral("file too long for a picture"));
-        const QString problem = bmpProblem(device->peek(MaxBitmapFile));
-        if (!problem.isEmpty())
-            return unreadable(problem);
-    }
 
     QImageReader reader(device);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     if (!reader.canRead())
         return unreadable(reader.errorString());
+    // Asked before reading: afterwards the reader no longer knows.
+    const QByteArray format = reader.format();
 
     const QSize declared = reader.size();
+    QSize size;
     if (declared.isValid() || declared.width() != -1 || declared.height() != -1) {
         // A BMP stored top row first declares its height as a negative number.
         qint64 height = declared.height();
-        if (height < 0 && reader.format() == "bmp")
+        if (height < 0 && format == bmpFormat())
             height = -height;
         if (declared.width() <= 0 || height <= 0)
-            return unreadable(QStringLiteral("invalid picture size"));
-        if (!withinSizeLimit(declared.width(), height))
-            return tooLarge(QSize(declared.width(), clampToInt(height)));
+            return unreadable(QStringLiteral("invalid picture size"), format);
+        size = QSize(declared.width(), clampToInt(height));
+        if (!options.fitInto && !withinSizeLimit(size.width(), size.height()))
+            return tooLarge(size, format);
+        // A decoder that can shrink while decoding is asked for the fitted size directly: a big
+        // photograph then never needs its full size in memory.
+        if (options.fitInto && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+            const QSize fitted = fittedSize(size, *options.fitInto);
+            if (fitted != size)
+                reader.setScaledSize(fitted);
+        }
     }
 
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return unreadable(reader.errorString());
-    if (!withinSizeLimit(image.width(), image.height()))
-        return tooLarge(image.size());
-
-    PictureLoad result;
-    result.status = PictureLoad::Loaded;
-    result.image = toRgb32(image);
-    result.size = image.size();
-    return result;
+        return unreadable(reader.errorString(), format);
+    if (!options.fitInto && !withinSizeLimit(image.width(), image.height()))
+        return tooLarge(image.size(), format);
+    if (!reader.scaledSize().isValid())
+        size = image.size();
+    return loaded(format == bmpFormat() ? withoutAlpha(image) : toRgb32(image), size, format);
 }
 
-PictureLoad loadPicture(const QString &path)
+std::optional<PictureLoad> refusedForSize(const BmpHeader &header, const PictureOptions &options)
+{
+    if (options.fitInto)
+        return std::nullopt;
+    const std::optional<QSize> size = statedSize(header);
+    if (size && !withinSizeLimit(size->width(), size->height()))
+        return tooLarge(*size, bmpFormat());
+    return std::nullopt;
+}
+
+qint64 longestBitmap(const PictureOptions &options)
+{
+    return options.fitInto ? LongestFittedBitmap : LongestBitmap;
+}
+
+PictureLoad loadBitmap(const QByteArray &data, const BmpHeader &header, const PictureOptions &options)
+{
+    if (auto refused = refusedForSize(header, options))
+        return std::move(*refused);
+    if (data.size() > longestBitmap(options))
+        return unreadable(QStringLiteral("file too long for a picture"), bmpFormat());
+    if (const QString problem = bmpProblem(data, header); !problem.isEmpty())
+        return unreadable(problem, bmpFormat());
+    if (header.runLength()) {
+        RunLengthPicture picture = decodeRunLength(data, header, DecodeLimitBytes);
+        if (picture.image.isNull())
+            return unreadable(picture.problem, bmpFormat());
+        const QSize size = picture.image.size();
+        return loaded(std::move(picture.image), size, bmpFormat());
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    return readWithQt(&buffer, options);
+}
+
+} // namespace
+
+PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
+{
+    if (const std::optional<BmpHeader> header = readBmpHeader(data))
+        return loadBitmap(data, *header, options);
+    if (const std::optional<FastJpeg> jpeg = decodeJpeg(data, options.fitInto, DecodeLimitBytes)) {
+        if (jpeg->tooLarge)
+            return tooLarge(jpeg->size, QByteArrayLiteral("jpeg"));
+        return loaded(jpeg->image, jpeg->size, QByteArrayLiteral("jpeg"));
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    return readWithQt(&buffer, options);
+}
+
+PictureLoad loadPicture(QIODevice *device, const PictureOptions &options)
+{
+    // Bitmaps and JPEG are read whole, once: the bitmap checks and libjpeg-turbo work on the bytes.
+    const QByteArray magic = device->peek(2);
+    const bool bitmap = magic == QByteArrayLiteral("BM");
+    const bool jpeg = magic == QByteArrayLiteral("\xFF\xD8") && fastJpegAvailable();
+    if (!bitmap && !jpeg)
+        return readWithQt(device, options);
+    const qint64 longest = bitmap ? longestBitmap(options) : LongestJpegInMemory;
+    if (jpeg && (device->isSequential() || device->size() > longest))
+        return readWithQt(device, options);
+    if (bitmap && !device->isSequential() && device->size() > longest) {
+        // A picture too large for the limit is refused as such, long file or not.
+        constexpr qint64 HeaderBytes = 64;
+        if (auto refused = refusedForSize(*readBmpHeader(device->peek(HeaderBytes)), options))
+            return std::move(*refused);
+        return unreadable(QStringLiteral("file too long for a picture"), bmpFormat());
+    }
+    return loadPicture(device->isSequential() ? device->read(longest + 1) : device->readAll(), options);
+}
+
+PictureLoad loadPicture(const QString &path, const PictureOptions &options)
 {
     // Opened here rather than by name: a reader given a name also tries that name with
     // extensions appended, which would load a different file.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return unreadable(file.errorString());
-    return loadPicture(&file);
-}
-
-PictureLoad loadPicture(const QByteArray &data)
-{
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    return loadPicture(&buffer);
+    return loadPicture(&file, options);
 }
 
 } // namespace lumivert

@@ -1,19 +1,36 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+
+#include <optional>
 
 class QIODevice;
 
 namespace lumivert {
 
-// The outcome of reading a picture under the 640 x 480 limit.
+// No decoder may allocate more than this for a picture's pixels: a few dozen full-size pictures, or
+// a photograph shrunk while it is decoded, but not the size a header merely claims.
+constexpr qint64 DecodeLimitBytes = 64 * 1024 * 1024;
+
+struct PictureOptions
+{
+    // The picture is wanted to fit into a box of this size: no 640 x 480 limit applies, and a decoder
+    // that can shrink while decoding (JPEG, in the DCT) delivers it at its fitted size (fittedSize);
+    // the others deliver it whole. Placing it on the box is the caller's (scaleToFit).
+    std::optional<QSize> fitInto;
+};
+
+// The outcome of reading a picture.
 struct PictureLoad
 {
     enum Status { Loaded, TooLarge, Unreadable };
     Status status = Unreadable;
-    QImage image; // 32-bit RGB when loaded
-    QSize size;   // the picture's size, as far as it is known
+    QImage image;      // 32-bit RGB when loaded
+    QSize size;        // the picture's own size, as far as it is known (also when decoded shrunk)
+    QByteArray format; // the decoder's name for it ("jpeg", "bmp", "png", ...), empty when none knew it
     QString error;
 
     bool loaded() const { return status == Loaded; }
@@ -21,9 +38,11 @@ struct PictureLoad
 
 // Reads any picture format that Qt decodes, deciding the format from the content, never from the
 // name. The size is checked from the header before decoding wherever the header tells it, so a
-// picture that merely claims a huge size is refused without allocating it.
-PictureLoad loadPicture(const QString &path);
-PictureLoad loadPicture(QIODevice *device);
-PictureLoad loadPicture(const QByteArray &data);
+// picture that merely claims a huge size is refused without allocating it. Bitmaps are checked for
+// structural faults first, their run-length coding is decoded here and their alpha is ignored;
+// JPEG goes to libjpeg-turbo directly where it is built in.
+PictureLoad loadPicture(const QString &path, const PictureOptions &options = {});
+PictureLoad loadPicture(QIODevice *device, const PictureOptions &options = {});
+PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options = {});
 
 } // namespace lumivert

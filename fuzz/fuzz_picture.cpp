@@ -1,11 +1,13 @@
 // Any bytes as a picture file: loading under the size limit, then the conversion to RGB332 the
-// way the window runs it (with the preview) and the way a batch run does (without).
+// way the window runs it (with the preview) and the way a batch run does (without); and loading
+// for a fit into a small box, as the command line's --fit does.
 
-#include "core/rgb332.h"
 #include "core/binformat.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "core/rgb332.h"
 #include "core/savefile.h"
+#include "core/scaletofit.h"
 #include "fuzzcheck.h"
 
 #include <QByteArray>
@@ -97,6 +99,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     case PictureLoad::Unreadable:
         FUZZ_CHECK(load.image.isNull());
         break;
+    }
+
+    // Small, so that most pictures are shrunk while decoded.
+    const QSize box(16, 16);
+    PictureOptions options;
+    options.fitInto = box;
+    const PictureLoad fitted = loadPicture(bytes, options);
+    FUZZ_CHECK(fitted.status != PictureLoad::TooLarge);
+    if (fitted.loaded()) {
+        FUZZ_CHECK(fitted.image.format() == QImage::Format_RGB32);
+        FUZZ_CHECK(scaleToFit(fitted.image, box, qRgb(0, 0, 0)).size() == box);
+    }
+    // A picture that fits already is read the same either way.
+    if (load.loaded() && load.size.width() <= box.width() && load.size.height() <= box.height()) {
+        FUZZ_CHECK(fitted.loaded());
+        FUZZ_CHECK(fitted.image == load.image);
     }
     return 0;
 }

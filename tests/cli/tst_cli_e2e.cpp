@@ -1,8 +1,9 @@
 // Runs the built lumivert-cli on pictures made here and checks its files, exit statuses and messages.
-#include "core/rgb332.h"
-#include "core/scaletofit.h"
 #include "core/binformat.h"
 #include "core/pictureloader.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
+#include "tests/madebitmaps.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,18 +82,20 @@ void writeAll(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// What the window's CONV produces for a picture file: its decoded 32-bit image reduced row by row.
-QByteArray windowConversion(const QString &path)
+QByteArray reduced(const QImage &image)
 {
-    const PictureLoad load = loadPicture(path);
-    if (!load.loaded())
-        return {};
-    const QImage &image = load.image;
     QByteArray out(qsizetype(image.width()) * image.height(), '\0');
     for (int y = 0; y < image.height(); ++y)
         reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
                   reinterpret_cast<uchar *>(out.data()) + qsizetype(y) * image.width(), image.width());
     return out;
+}
+
+// What the window's CONV produces for a picture file: its decoded 32-bit image reduced row by row.
+QByteArray windowConversion(const QString &path)
+{
+    const PictureLoad load = loadPicture(path);
+    return load.loaded() ? reduced(load.image) : QByteArray();
 }
 
 // Per-channel mean of |a - b| over the averages of `block` x `block` squares.
@@ -460,6 +463,27 @@ private Q_SLOTS:
                 QCOMPARE(line.left(110) + line.mid(210), QByteArray(220, '\0'));
             }
         }
+    }
+
+    // Made bitmaps through both convert roads: exactly the pictures they must give, or refused.
+    void madeBitmaps_data()
+    {
+        test::addMadeBitmapRows();
+    }
+    void madeBitmaps()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QImage, picture);
+        QTemporaryDir dir;
+        writeAll(dir.filePath("made.bmp"), file);
+        QCOMPARE(runCli({"convert", "made.bmp", "--fit", "320x240", "-o", "fit.BIN"}, dir.path()).exitCode,
+                 runCli({"convert", "made.bmp"}, dir.path()).exitCode);
+        if (picture.isNull())
+            QVERIFY(QDir(dir.path()).entryList({"*.BIN"}).isEmpty());
+        else
+            QVERIFY(readAll(dir.filePath("made.BIN")) == reduced(picture) &&
+                    readAll(dir.filePath("fit.BIN")) ==
+                        reduced(scaleToFit(picture, {320, 240}, qRgb(0, 0, 0))));
     }
 
     // A large JPEG is shrunk while decoding; the result stays close to shrinking the whole picture.

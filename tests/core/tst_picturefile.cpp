@@ -1,5 +1,8 @@
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "core/rgb332.h"
+#include "core/scaletofit.h"
+#include "tests/madebitmaps.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -7,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,6 +131,10 @@ private Q_SLOTS:
     void corpus();
     void corpusEncodingsAgree_data();
     void corpusEncodingsAgree();
+    void madeBitmaps_data();
+    void madeBitmaps();
+    void jpegAsQtDecodesIt_data();
+    void jpegAsQtDecodesIt();
 };
 
 void TestPictureFile::sizeLimit_data()
@@ -416,6 +424,7 @@ void TestPictureFile::corpusEncodingsAgree_data()
         QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("pal8");
     for (const char *file : {"rgb24pal", "rgb32", "rgb32bf", "rgb32bfdef"})
         QTest::newRow(file) << QString::fromLatin1(file) << QStringLiteral("rgb24");
+    QTest::newRow("pal4rle") << QStringLiteral("pal4rle") << QStringLiteral("pal4");
 }
 
 void TestPictureFile::corpusEncodingsAgree()
@@ -432,6 +441,54 @@ void TestPictureFile::corpusEncodingsAgree()
     // The suite's picture has red at the top left and black at the bottom left.
     QCOMPARE(load.image.pixel(0, 0), qRgb(255, 0, 0));
     QCOMPARE(load.image.pixel(0, load.image.height() - 1), qRgb(0, 0, 0));
+}
+
+void TestPictureFile::madeBitmaps_data()
+{
+    test::addMadeBitmapRows();
+}
+
+void TestPictureFile::madeBitmaps()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QImage, picture);
+    PictureOptions fit;
+    fit.fitInto = QSize(320, 240);
+    // Each road twice: a skipped pixel must not show whatever the memory held.
+    for (const PictureOptions &options : {PictureOptions(), fit, PictureOptions(), fit}) {
+        const PictureLoad load = loadPicture(file, options);
+        QCOMPARE(load.loaded(), !picture.isNull());
+        QCOMPARE(load.image, picture);
+    }
+}
+
+void TestPictureFile::jpegAsQtDecodesIt_data()
+{
+    QTest::addColumn<QImage>("source");
+    QTest::addColumn<QSize>("box"); // fitted into, when valid
+    QTest::newRow("odd size") << gradient(123, 77) << QSize();
+    QTest::newRow("grey") << gradient(64, 48).convertToFormat(QImage::Format_Grayscale8) << QSize();
+    QTest::newRow("fitted, 2/8 in the DCT") << gradient(1600, 1200) << QSize(320, 240);
+    QTest::newRow("fitted, 6/8 in the DCT") << gradient(1000, 500) << QSize(640, 480);
+    QTest::newRow("fitted, 4/8 in the DCT and a column smoothly") << gradient(641, 480) << QSize(320, 240);
+    QTest::newRow("fitted, a few pixels") << gradient(5, 5) << QSize(1, 1);
+}
+
+// libjpeg-turbo called directly gives what Qt's decoder gives, fitted or not.
+void TestPictureFile::jpegAsQtDecodesIt()
+{
+    QFETCH(QImage, source);
+    QFETCH(QSize, box);
+    QByteArray jpeg = encoded(source, "JPG");
+    const PictureLoad load = loadPicture(jpeg, {box.isValid() ? std::optional(box) : std::nullopt});
+    QVERIFY(load.loaded());
+    QCOMPARE(load.size, source.size());
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QImageReader reader(&buffer, "jpeg");
+    if (box.isValid())
+        reader.setScaledSize(fittedSize(source.size(), box));
+    QCOMPARE(load.image, toRgb32(reader.read()));
 }
 
 QTEST_GUILESS_MAIN(TestPictureFile)

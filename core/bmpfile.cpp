@@ -1,0 +1,312 @@
+#include "core/bmpfile.h"
+
+#include <algorithm>
+#include <bit>
+#include <iterator>
+#include <limits>
+
+namespace lumivert {
+
+namespace {
+
+// Little-endian fields; a field past the end of the file reads as 0 (callers check lengths first).
+quint16 u16(const QByteArray &b, qsizetype at)
+{
+    if (at < 0 || at + 2 > b.size())
+        return 0;
+    const auto *p = reinterpret_cast<const uchar *>(b.constData()) + at;
+    return quint16(p[0] | p[1] << 8);
+}
+
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return quint32(u16(b, at)) | quint32(u16(b, at + 2)) << 16;
+}
+
+constexpr qsizetype FileHeaderSize = 14;
+
+constexpr quint32 BiRgb = 0;
+constexpr quint32 BiRle8 = 1;
+constexpr quint32 BiRle4 = 2;
+constexpr quint32 BiBitfields = 3;
+
+// Bit-field masks sit inside an info header of 52 bytes or more, else right after it.
+qsizetype masksAt(quint32 infoSize)
+{
+    return infoSize >= 52 ? FileHeaderSize + 40 : FileHeaderSize + qsizetype(infoSize);
+}
+
+// The palette's length: the used-colours field, or as many colours as the depth can index.
+quint32 paletteColours(const BmpHeader &header)
+{
+    if (header.bits > 8)
+        return 0;
+    return header.usedColours ? header.usedColours : 1u << header.bits;
+}
+
+int clampToInt(qint64 value)
+{
+    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
+}
+
+QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
+                     quint32 colours)
+{
+    // Only these depths pack whole pixels into a byte, and only they fit the row length checked by
+    // the caller; the decoder refuses the others.
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8)
+        return {};
+    if (colours >= (1u << bits))
+        return {};
+    const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
+    const auto *data = reinterpret_cast<const uchar *>(file.constData()) + offset;
+    const int perByte = 8 / bits;
+    const uchar mask = uchar((1 << bits) - 1);
+    for (int y = 0; y < height; ++y) {
+        const uchar *row = data + rowBytes * y;
+        for (int x = 0; x < width; ++x) {
+            const uchar byte = row[x / perByte];
+            const int shift = 8 - bits * (x % perByte + 1);
+            if (((byte >> shift) & mask) >= colours)
+                return QStringLiteral("palette index out of range");
+        }
+    }
+    return {};
+}
+
+bool maskSound(quint32 mask)
+{
+    // A non-empty run of adjacent bits.
+    if (mask == 0)
+        return false;
+    const quint32 shifted = mask >> std::countr_zero(mask);
+    return (shifted & (shifted + 1)) == 0;
+}
+
+// The old OS/2 header: 16-bit sizes, 3-byte palette entries, always a full palette, no compression.
+QString os2Problem(qsizetype length, const BmpHeader &header)
+{
+    if (length < FileHeaderSize + 12)
+        return QStringLiteral("file shorter than its headers");
+    const qint64 offset = header.pixelOffset;
+    const int bits = header.bits;
+    if (header.width == 0 || header.height == 0)
+        return QStringLiteral("invalid picture size");
+    if (bits == 1 || bits == 4 || bits == 8) {
+        if (FileHeaderSize + 12 + 3 * (qint64(1) << bits) > offset)
+            return QStringLiteral("palette runs into the pixel data");
+    }
+    if (bits == 0 || bits > 32)
+        return {};
+    const qsizetype rowBytes = ((qsizetype(header.width) * bits + 31) / 32) * 4;
+    if (offset > length || rowBytes > (length - offset) / header.height)
+        return QStringLiteral("pixel data shorter than the picture");
+    return {};
+}
+
+RunLengthPicture runLengthFault(const char *text)
+{
+    return {QImage(), QString::fromLatin1(text)};
+}
+
+} // namespace
+
+std::optional<BmpHeader> readBmpHeader(const QByteArray &file)
+{
+    if (file.size() < 2 || file[0] != 'B' || file[1] != 'M')
+        return std::nullopt;
+    BmpHeader h;
+    h.fileSize = u32(file, 2);
+    h.pixelOffset = u32(file, 10);
+    h.infoSize = u32(file, 14);
+    if (h.infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
+        h.width = u16(file, 18);
+        h.height = u16(file, 20);
+        h.planes = u16(file, 22);
+        h.bits = u16(file, 24);
+        return h;
+    }
+    if (h.infoSize < 16)
+        return h;
+    h.width = qint32(u32(file, 18));
+    h.height = qint32(u32(file, 22));
+    h.planes = u16(file, 26);
+    h.bits = u16(file, 28);
+    // The shorter OS/2 2.x headers end part way through these.
+    const auto has = [&h](qsizetype at) { return at + 4 <= FileHeaderSize + qsizetype(h.infoSize); };
+    if (has(30))
+        h.compression = u32(file, 30);
+    if (has(34))
+        h.imageSize = u32(file, 34);
+    if (has(38))
+        h.densityX = qint32(u32(file, 38));
+    if (has(42))
+        h.densityY = qint32(u32(file, 42));
+    if (has(46))
+        h.usedColours = u32(file, 46);
+    if (h.compression == BiBitfields) {
+        for (int i = 0; i < 3; ++i)
+            h.masks[i] = u32(file, masksAt(h.infoSize) + 4 * i);
+    }
+    return h;
+}
+
+std::optional<QSize> statedSize(const BmpHeader &header)
+{
+    static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
+    const qint64 height = header.height < 0 ? -header.height : header.height;
+    if (header.planes != 1 || header.width <= 0 || height <= 0 ||
+        std::find(std::begin(knownBits), std::end(knownBits), header.bits) == std::end(knownBits))
+        return std::nullopt;
+    return QSize(clampToInt(header.width), clampToInt(height));
+}
+
+QString bmpProblem(const QByteArray &file, const BmpHeader &h)
+{
+    const qsizetype length = file.size();
+    if (length < FileHeaderSize + 16)
+        return QStringLiteral("file shorter than its headers");
+    if (h.fileSize > quint64(length))
+        return QStringLiteral("file shorter than its header says");
+    const quint32 offset = h.pixelOffset;
+    if (h.infoSize == 12)
+        return os2Problem(length, h);
+    if (h.infoSize < 40)
+        return {}; // other old headers: left to the decoder
+    if (length < FileHeaderSize + qsizetype(h.infoSize) || offset > quint64(length))
+        return QStringLiteral("file shorter than its headers");
+
+    if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<qint32>::min())
+        return QStringLiteral("invalid picture size");
+    const int width = int(h.width);
+    const int height = int(h.height < 0 ? -h.height : h.height);
+    if (h.imageSize > quint64(length) - offset)
+        return QStringLiteral("pixel data shorter than its header says");
+    // Beyond a million pixels a metre (25400 dpi) a density is a corrupt field, not a printer.
+    constexpr qint32 MaxDensity = 1000000;
+    if (h.densityX < 0 || h.densityY < 0 || h.densityX > MaxDensity || h.densityY > MaxDensity)
+        return QStringLiteral("invalid density");
+
+    const quint32 colours = paletteColours(h);
+    // The decoder reads the whole palette and then the pixels from wherever it stopped, so a
+    // palette that runs into the pixel data shifts every row.
+    if (colours > 0 && colours <= 256 && FileHeaderSize + quint64(h.infoSize) + 4 * quint64(colours) > offset)
+        return QStringLiteral("palette runs into the pixel data");
+
+    if (h.compression == BiRgb || h.compression == BiBitfields) {
+        if (h.bits == 0 || h.bits > 32)
+            return {}; // left to the decoder
+        const qsizetype rowBytes = ((qsizetype(width) * h.bits + 31) / 32) * 4;
+        // Divided rather than multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits, whose
+        // byte count overflows a 64-bit integer.
+        if (rowBytes > (length - qsizetype(offset)) / height)
+            return QStringLiteral("pixel data shorter than the picture");
+        if (h.compression == BiBitfields && (h.bits == 16 || h.bits == 32)) {
+            if (masksAt(h.infoSize) + 12 > length)
+                return QStringLiteral("file shorter than its headers");
+            const auto [red, green, blue] = h.masks;
+            if (!maskSound(red) || !maskSound(green) || !maskSound(blue) || (red & green) || (red & blue) ||
+                (green & blue))
+                return QStringLiteral("invalid colour masks");
+        }
+        if (h.bits <= 8 && h.compression == BiRgb)
+            return indexProblem(file, offset, width, height, h.bits, colours);
+    }
+    return {};
+}
+
+RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qint64 maxBytes)
+{
+    if (h.height < 0)
+        return runLengthFault("run-length data cannot run top-down");
+    if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
+        return runLengthFault("run-length coding does not match the bit depth");
+    if (h.width <= 0 || h.height == 0)
+        return runLengthFault("invalid picture size");
+    if (h.planes != 1)
+        return runLengthFault("invalid number of planes");
+    if (h.width * h.height > maxBytes / 4)
+        return runLengthFault("picture too large to decode");
+    const qsizetype length = file.size();
+    if (h.pixelOffset > quint64(length))
+        return runLengthFault("file shorter than its headers");
+    const quint32 colours = paletteColours(h);
+    const int entries = int(std::min<quint32>(colours, 1u << h.bits));
+    const qsizetype paletteAt = FileHeaderSize + qsizetype(h.infoSize);
+    if (paletteAt + 4 * qsizetype(entries) > qsizetype(h.pixelOffset))
+        return runLengthFault("palette runs into the pixel data");
+
+    const auto *data = reinterpret_cast<const uchar *>(file.constData());
+    QRgb palette[256];
+    for (int k = 0; k < entries; ++k) {
+        const uchar *entry = data + paletteAt + 4 * k;
+        palette[k] = qRgb(entry[2], entry[1], entry[0]);
+    }
+    const int width = int(h.width);
+    const int height = int(h.height);
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull())
+        return runLengthFault("picture too large to decode");
+    // Qt's decoder leaves skipped pixels as whatever its memory held; here they have one colour, so the
+    // same file always gives the same picture.
+    image.fill(palette[0]);
+
+    const bool four = h.bits == 4;
+    const auto colour = [&](int index, QRgb *to) {
+        if (quint32(index) >= colours)
+            return false;
+        *to = palette[index];
+        return true;
+    };
+    qsizetype i = h.pixelOffset;
+    int x = 0;
+    int y = 0; // from the bottom row up
+    for (;;) {
+        if (i + 1 >= length)
+            return runLengthFault("run-length data ends without an end mark");
+        const int count = data[i];
+        const int code = data[i + 1];
+        i += 2;
+        if (count > 0) { // a run of one index, or of two alternating ones
+            if (y >= height || x + count > width)
+                return runLengthFault("run-length data runs past the picture");
+            QRgb pair[2];
+            if (!colour(four ? code >> 4 : code, &pair[0]) ||
+                !(count == 1 || colour(four ? code & 0x0F : code, &pair[1])))
+                return runLengthFault("palette index out of range");
+            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
+            for (int k = 0; k < count; ++k)
+                row[k] = pair[k % 2];
+            x += count;
+        } else if (code == 0) { // end of the row
+            x = 0;
+            ++y;
+        } else if (code == 1) { // end of the picture
+            return {image, QString()};
+        } else if (code == 2) { // a jump right and up
+            if (i + 1 >= length)
+                return runLengthFault("run-length data ends without an end mark");
+            x += data[i];
+            y += data[i + 1];
+            i += 2;
+            if (x > width || y > height)
+                return runLengthFault("run-length data runs past the picture");
+        } else { // `code` indices as they are, padded to a whole 16-bit word
+            const qsizetype bytes = four ? (code + 1) / 2 : code;
+            if (y >= height || x + code > width)
+                return runLengthFault("run-length data runs past the picture");
+            if (i + bytes > length)
+                return runLengthFault("run-length data ends without an end mark");
+            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
+            for (int k = 0; k < code; ++k) {
+                const uchar byte = data[i + (four ? k / 2 : k)];
+                if (!colour(four ? (k % 2 ? byte & 0x0F : byte >> 4) : byte, &row[k]))
+                    return runLengthFault("palette index out of range");
+            }
+            x += code;
+            i += (bytes + 1) & ~qsizetype(1);
+        }
+    }
+}
+
+} // namespace lumivert

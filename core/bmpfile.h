@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+namespace lumivert {
+
+// The fields of a Windows or OS/2 bitmap's headers, read once for every check and decoder. A field
+// that the info header does not have, or that lies past the end of the file, reads as 0.
+struct BmpHeader
+{
+    quint32 fileSize = 0; // as the file header states it
+    quint32 pixelOffset = 0;
+    quint32 infoSize = 0; // 12 for the old OS/2 header
+    qint64 width = 0;
+    qint64 height = 0; // as stored: negative when the rows run from the top
+    quint16 planes = 0;
+    quint16 bits = 0;
+    quint32 compression = 0;
+    quint32 imageSize = 0;
+    qint32 densityX = 0;
+    qint32 densityY = 0;
+    quint32 usedColours = 0;
+    quint32 masks[3] = {}; // red, green and blue, for bit-field pixels
+
+    bool runLength() const { return compression == 1 || compression == 2; }
+};
+
+// None when the data does not start like a bitmap.
+std::optional<BmpHeader> readBmpHeader(const QByteArray &file);
+
+// The size a header states, when it is a plausible one (one plane, a known depth, positive sizes).
+// Qt's reader refuses a header of more than 16384 x 16384 pixels as if the file were damaged; such a
+// picture is too large, not unreadable, and this is what says so.
+std::optional<QSize> statedSize(const BmpHeader &header);
+
+// Structural faults of a bitmap that decoders tend to paper over: a file shorter than its header
+// says, pixel data running past the picture, palette indices without a colour, colour masks that
+// make no sense. Returns the first fault found, or an empty string for a sound file. Run-length data
+// is checked as it is decoded (decodeRunLength).
+QString bmpProblem(const QByteArray &file, const BmpHeader &header);
+
+// Run-length coded 4- and 8-bit pixels as 32-bit RGB. Pixels that the data skips (a jump, a row or
+// the picture ended early) take the colour of palette entry 0. Runs past the picture, indices
+// without a colour and data that stops before its end mark are faults. Nothing larger than
+// `maxBytes` of pixels is allocated.
+struct RunLengthPicture
+{
+    QImage image;
+    QString problem;
+};
+RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &header, qint64 maxBytes);
+
+} // namespace lumivert
