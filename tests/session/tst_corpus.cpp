@@ -1,4 +1,5 @@
 #include "sessiontest.h"
+#include "tests/madebitmaps.h"
 
 #include "core/session.h"
 
@@ -133,6 +134,33 @@ private Q_SLOTS:
         }
         QVERIFY2(allowed(cls, outcome),
                  qPrintable(QStringLiteral("class %1, outcome %2").arg(cls).arg(int(outcome))));
+    }
+
+    // Made bitmaps (alpha masks, run-length jumps and early ends, damaged runs) take the same way on
+    // every road: the same picture, or refused.
+    void madeBitmapsOnEveryRoad_data() { lumivert::test::addMadeBitmapRows(); }
+    void madeBitmapsOnEveryRoad()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QImage, picture);
+        for (const char *road : {"open", "drop", "batch"}) {
+            Fixture f;
+            const QString path = f.path(QStringLiteral("made.bmp"));
+            writeFile(path, file);
+            if (qstrcmp(road, "open") == 0) {
+                f.openPicture(path);
+            } else if (qstrcmp(road, "drop") == 0) {
+                f.drop({path});
+            } else {
+                f.script.answerFile(path);
+                f.session.runBatch();
+                QCOMPARE(readFile(f.path(QStringLiteral("made.BIN"))),
+                         picture.isNull() ? QByteArray() : reduced(picture));
+            }
+            QCOMPARE(f.session.hasPicture(), !picture.isNull());
+            if (!picture.isNull())
+                QCOMPARE(f.session.picture(), picture);
+        }
     }
 };
 
