@@ -294,11 +294,13 @@ QString usageText()
         "  -o, --output PICTURE   the picture to write (.png, .bmp or another format Qt writes)\n"
         "      --size WxH         the geometry of a file that is neither 76800 nor 307200 bytes long\n"
         "\n"
-        "info: prints each picture's size and format, or a BIN file's geometry.\n"
+        "info: prints each picture's size and format, or a BIN file's geometry; a file it cannot\n"
+        "read is reported and the others are still described (-k changes nothing here).\n"
         "\n"
         "  -h, --help             this text\n"
         "      --version          the version\n"
         "\n"
+        "convert ends with a line \"N converted, M failed\" on stderr (not with --quiet).\n"
         "Exit status: 0 all files done, 1 some file failed, 2 usage error.\n");
 }
 

@@ -58,10 +58,16 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
     }
 
     Reporter reporter(err, errIsTerminal && !args.quiet);
+    const auto summarise = [&] {
+        if (!args.quiet)
+            printLine(err, summaryLine(reporter.converted(), reporter.failures()));
+    };
     for (const PlanProblem &p : plan.problems) {
         reporter.fileFailed(p.file, p.reason);
-        if (!args.keepGoing)
+        if (!args.keepGoing) {
+            summarise();
             return SomeFailed;
+        }
     }
 
     ConversionSettings settings;
@@ -73,6 +79,7 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
     reporter.startProgress(qsizetype(plan.conversions.size()));
     const bool ok = runConversions(plan.conversions, settings, jobs, args.keepGoing, reporter);
     reporter.finish();
+    summarise();
     return ok && plan.problems.empty() ? AllDone : SomeFailed;
 }
 
@@ -200,9 +207,8 @@ int runInfo(const Arguments &args, std::FILE *out, std::FILE *err)
         if (!line.error.isEmpty()) {
             std::fflush(out);
             printLine(err, errorLine(path, line.error));
+            // The other files are still described; the status tells that one was not.
             status = SomeFailed;
-            if (!args.keepGoing)
-                break;
             continue;
         }
         printLine(out, QStringLiteral("%1: %2").arg(path, line.text));

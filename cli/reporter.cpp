@@ -7,6 +7,11 @@ QString errorLine(const QString &file, const QString &reason)
     return QStringLiteral("lumivert-cli: %1: %2").arg(file, reason);
 }
 
+QString summaryLine(qsizetype converted, qsizetype failed)
+{
+    return QStringLiteral("%1 converted, %2 failed").arg(converted).arg(failed);
+}
+
 QString progressLine(qsizetype done, qsizetype total, int width)
 {
     const qsizetype filled = total > 0 ? done * width / total : width;
@@ -34,10 +39,11 @@ void Reporter::fileFailed(const QString &file, const QString &reason)
     drawLocked(true);
 }
 
-void Reporter::fileDone()
+void Reporter::fileDone(bool converted)
 {
     std::lock_guard lock(m_mutex);
     ++m_done;
+    m_converted += converted;
     drawLocked(m_done == m_total);
 }
 
@@ -46,6 +52,12 @@ void Reporter::finish()
     std::lock_guard lock(m_mutex);
     clearLocked();
     m_total = 0;
+}
+
+qsizetype Reporter::converted() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_converted;
 }
 
 qsizetype Reporter::failures() const

@@ -17,10 +17,12 @@ public:
 
     void startProgress(qsizetype total);
     void fileFailed(const QString &file, const QString &reason);
-    void fileDone();
+    // A file finished, converted or not.
+    void fileDone(bool converted);
     void finish();
 
     qsizetype failures() const;
+    qsizetype converted() const;
 
 private:
     void drawLocked(bool force);
@@ -31,6 +33,7 @@ private:
     qsizetype m_total = 0;
     qsizetype m_done = 0;
     qsizetype m_failures = 0;
+    qsizetype m_converted = 0;
     bool m_drawn = false;
     std::chrono::steady_clock::time_point m_lastDraw;
     mutable std::mutex m_mutex;
@@ -38,6 +41,9 @@ private:
 
 // "lumivert-cli: FILE: REASON"
 QString errorLine(const QString &file, const QString &reason);
+
+// The run's closing line: "N converted, M failed".
+QString summaryLine(qsizetype converted, qsizetype failed);
 
 // The progress bar for `done` of `total`, `width` characters between the brackets.
 QString progressLine(qsizetype done, qsizetype total, int width);

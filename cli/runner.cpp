@@ -114,7 +114,7 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
                 stop = true;
             reporter.fileFailed(c.input, problem);
         }
-        reporter.fileDone();
+        reporter.fileDone(problem.isEmpty());
     };
 
     const int workers =

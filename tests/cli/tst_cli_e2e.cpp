@@ -158,7 +158,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         save(image, dir.filePath(name), format.toLatin1().constData());
         const Run r = runCli({"convert", name}, dir.path());
-        QCOMPARE(r.errLines, QStringList());
+        QCOMPARE(r.errLines, QStringList{"1 converted, 0 failed"});
         QCOMPARE(r.exitCode, 0);
         const QByteArray expected = windowConversion(dir.filePath(name));
         QCOMPARE(expected.size(), qsizetype(image.width()) * image.height());
@@ -179,26 +179,32 @@ private Q_SLOTS:
                             const QStringList &made) {
             QTest::newRow(name) << args << status << err << made;
         };
-        row("ok", {"convert", "good.png"}, 0, {}, {"good.BIN"});
-        row("missing", {"convert", "missing.jpg"}, 1, {"lumivert-cli: missing.jpg: no such file or folder"},
-            {});
+        row("ok", {"convert", "good.png"}, 0, {"1 converted, 0 failed"}, {"good.BIN"});
+        row("ok, quietly", {"convert", "-q", "good.png"}, 0, {}, {"good.BIN"});
+        row("missing", {"convert", "missing.jpg"}, 1,
+            {"lumivert-cli: missing.jpg: no such file or folder", "0 converted, 1 failed"}, {});
         row("too large", {"convert", "big.png"}, 1,
-            {"lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)"}, {});
+            {"lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)",
+             "0 converted, 1 failed"},
+            {});
         row("not a picture", {"convert", "broken.jpg"}, 1,
-            {"lumivert-cli: broken.jpg: cannot read the picture: *"}, {});
+            {"lumivert-cli: broken.jpg: cannot read the picture: *", "0 converted, 1 failed"}, {});
         row("never over an input", {"convert", "self.BIN"}, 1,
-            {"lumivert-cli: self.BIN: its output self.BIN is an input; not overwritten"}, {});
+            {"lumivert-cli: self.BIN: its output self.BIN is an input; not overwritten",
+             "0 converted, 1 failed"},
+            {});
         row("stops at the first failure", {"convert", "-j1", "broken.jpg", "good.png"}, 1,
-            {"lumivert-cli: broken.jpg: cannot read the picture: *"}, {});
+            {"lumivert-cli: broken.jpg: cannot read the picture: *", "0 converted, 1 failed"}, {});
         row("argument problems stop before converting", {"convert", "good.png", "missing.jpg"}, 1,
-            {"lumivert-cli: missing.jpg: no such file or folder"}, {});
+            {"lumivert-cli: missing.jpg: no such file or folder", "0 converted, 1 failed"}, {});
         row("keep going", {"convert", "-k", "-j1", "broken.jpg", "big.png", "missing.jpg", "good.png"}, 1,
             {"lumivert-cli: missing.jpg: no such file or folder",
              "lumivert-cli: broken.jpg: cannot read the picture: *",
-             "lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)"},
+             "lumivert-cli: big.png: 641x480 is larger than 640x480 (--fit shrinks it)",
+             "1 converted, 3 failed"},
             {"good.BIN"});
-        row("fit takes the large one", {"convert", "--fit", "640x480", "big.png", "good.png"}, 0, {},
-            {"big.BIN", "good.BIN"});
+        row("fit takes the large one", {"convert", "--fit", "640x480", "big.png", "good.png"}, 0,
+            {"2 converted, 0 failed"}, {"big.BIN", "good.BIN"});
         row("no command", {}, 2, {"lumivert-cli: no command given (convert, show or info)", tryHelp}, {});
         row("unknown command", {"frobnicate"}, 2, {"lumivert-cli: unknown command 'frobnicate'", tryHelp},
             {});
@@ -219,7 +225,7 @@ private Q_SLOTS:
             {"lumivert-cli: cannot tell a picture format from the name odd.xyz (use .png or .bmp)", tryHelp},
             {});
         row("show missing", {"show", "nothing.BIN"}, 1, {"lumivert-cli: nothing.BIN: cannot open: *"}, {});
-        row("info stops", {"info", "missing", "good.png"}, 1, {"lumivert-cli: missing: no such file"}, {});
+        row("info goes on", {"info", "missing", "good.png"}, 1, {"lumivert-cli: missing: no such file"}, {});
         row("info keeps going", {"info", "-k", "missing", "broken.jpg", "good.png"}, 1,
             {"lumivert-cli: missing: no such file",
              "lumivert-cli: broken.jpg: neither a picture nor a BIN file of a known length"},
@@ -271,9 +277,10 @@ private Q_SLOTS:
         save(photoLike(QSize(800, 600), 8), dir.filePath("large.png"));
         writeAll(dir.filePath("raw"), QByteArray(LargeBinLength, '\x03'));
         writeAll(dir.filePath("x.bin"), QByteArray(SmallBinLength, '\x03'));
-        r = runCli({"info", "a.jpg", "large.png", "raw", "x.bin"}, dir.path());
-        QCOMPARE(r.errLines, QStringList());
-        QCOMPARE(r.exitCode, 0);
+        // An unreadable file is reported and the others are still described.
+        r = runCli({"info", "a.jpg", "missing", "large.png", "raw", "x.bin"}, dir.path());
+        QCOMPARE(r.errLines, QStringList{"lumivert-cli: missing: no such file"});
+        QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out,
                  QStringLiteral("a.jpg: picture 320x240 jpeg\n"
                                 "large.png: picture 800x600 png (larger than 640x480: convert with --fit)\n"
@@ -466,10 +473,7 @@ private Q_SLOTS:
     }
 
     // Made bitmaps through both convert roads: exactly the pictures they must give, or refused.
-    void madeBitmaps_data()
-    {
-        test::addMadeBitmapRows();
-    }
+    void madeBitmaps_data() { test::addMadeBitmapRows(); }
     void madeBitmaps()
     {
         QFETCH(QByteArray, file);
