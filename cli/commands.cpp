@@ -103,10 +103,9 @@ RenderedBin renderBin(const QByteArray &bytes, std::optional<QSize> size)
                         .arg(SmallBinLength)
                         .arg(LargeBinLength)};
     }
-    QImage image(*size, QImage::Format_RGB32);
+    const QImage image = binToImage(bytes, *size);
     if (image.isNull())
         return {QImage(), QStringLiteral("%1 is too large a picture").arg(sizeText(*size))};
-    paintBin(bytes, image, size->width(), size->height(), [](int) {});
     return {image, QString()};
 }
 

@@ -14,10 +14,16 @@ std::optional<QSize> binGeometry(qint64 length)
 QImage binToImage(const QByteArray &bytes)
 {
     const auto size = binGeometry(bytes.size());
-    if (!size)
+    return size ? binToImage(bytes, *size) : QImage();
+}
+
+QImage binToImage(const QByteArray &bytes, QSize size)
+{
+    if (qint64(size.width()) * size.height() != bytes.size())
         return {};
-    QImage image(*size, QImage::Format_RGB32);
-    paintBin(bytes, image, size->width(), size->height(), [](int) {});
+    QImage image(size, QImage::Format_RGB32);
+    if (!image.isNull())
+        paintBin(bytes, image, size.width(), size.height(), [](int) {});
     return image;
 }
 

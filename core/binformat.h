@@ -34,5 +34,7 @@ void paintBin(const QByteArray &bytes, QImage &image, int width, int height, Row
 
 // The picture a BIN file shows, or a null image when its length has no geometry.
 QImage binToImage(const QByteArray &bytes);
+// The same for a given geometry; null when the length is not width x height (or it cannot be held).
+QImage binToImage(const QByteArray &bytes, QSize size);
 
 } // namespace lumivert
