@@ -1,9 +1,5 @@
 #include "sessiontest.h"
 
-#include "core/rgb332.h"
-
-#include <QFile>
-#include <QImageWriter>
 #include <QMimeData>
 #include <QPoint>
 #include <QUrl>
@@ -63,59 +59,4 @@ void Fixture::drop(const QStringList &paths)
 void Fixture::paste()
 {
     session.pastePicture();
-}
-
-QImage patternImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(
-                x, y,
-                qRgb((x * 7 + y * 3) & 0xFF, (x * 13 + y * 5 + 40) & 0xFF, (x * 3 + y * 11 + 90) & 0xFF));
-    }
-    return image;
-}
-
-QString writePicture(const QString &path, const QImage &image, const char *format)
-{
-    QImageWriter writer(path, format);
-    if (qstrcmp(format, "JPG") == 0)
-        writer.setQuality(95);
-    if (!writer.write(image))
-        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(writer.errorString()));
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray binBytes(qsizetype length)
-{
-    QByteArray bytes(length, Qt::Uninitialized);
-    for (qsizetype i = 0; i < length; ++i)
-        bytes[i] = char((i * 37 + i / 320) & 0xFF);
-    return bytes;
-}
-
-QByteArray reduced(const QImage &picture)
-{
-    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
-    QByteArray bytes(qsizetype(image.width()) * image.height(), Qt::Uninitialized);
-    for (int y = 0; y < image.height(); ++y)
-        reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
-                  reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * image.width(), image.width());
-    return bytes;
 }

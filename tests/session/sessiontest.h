@@ -3,6 +3,7 @@
 #include "core/modal.h"
 #include "core/session.h"
 #include "core/windowlayout.h"
+#include "tests/testfiles.h"
 
 #include <QImage>
 #include <QString>
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 
 #include <optional>
+
+using namespace lumivert::test;
 
 // What the session told the window, as the window would show it.
 struct SessionLog : QObject
@@ -50,14 +53,3 @@ struct Fixture
     void paste();
     void drop(const QStringList &paths);
 };
-
-// A picture whose every pixel differs from its neighbours, so misplaced pixels show.
-QImage patternImage(int width, int height);
-// Writes `image` as a file of the given format ("BMP", "JPG", "PNG") and returns its path.
-QString writePicture(const QString &path, const QImage &image, const char *format = "BMP");
-QByteArray readFile(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
-// Bytes whose values run through 0..255 in a pattern that depends on the length.
-QByteArray binBytes(qsizetype length);
-// The RGB332 bytes of a picture, as a conversion without preview gives them.
-QByteArray reduced(const QImage &picture);

@@ -1,8 +1,6 @@
 #include "uitest.h"
 
 #include <QAction>
-#include <QFile>
-#include <QImageWriter>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
@@ -38,31 +36,4 @@ void Fixture::trigger(const char *name) const
     auto *action = window->findChild<QAction *>(QString::fromLatin1(name));
     QVERIFY2(action, name);
     action->trigger();
-}
-
-QImage patternImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            image.setPixel(
-                x, y,
-                qRgb((x * 7 + y * 3) & 0xFF, (x * 13 + y * 5 + 40) & 0xFF, (x * 3 + y * 11 + 90) & 0xFF));
-    }
-    return image;
-}
-
-QString writePicture(const QString &path, const QImage &image)
-{
-    QImageWriter writer(path, "BMP");
-    if (!writer.write(image))
-        qFatal("cannot write %s: %s", qPrintable(path), qPrintable(writer.errorString()));
-    return path;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
 }

@@ -3,12 +3,15 @@
 #include "core/modal.h"
 #include "core/session.h"
 #include "gui/mainwindow.h"
+#include "tests/testfiles.h"
 
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
+
+using namespace lumivert::test;
 
 class QLabel;
 class QProgressBar;
@@ -33,9 +36,3 @@ struct Fixture
     // Triggers the action or toolbar button of that name.
     void trigger(const char *name) const;
 };
-
-// A picture whose every pixel differs from its neighbours, so misplaced pixels show.
-QImage patternImage(int width, int height);
-// Writes `image` as a BMP file and returns its path.
-QString writePicture(const QString &path, const QImage &image);
-void writeFile(const QString &path, const QByteArray &bytes);
