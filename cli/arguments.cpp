@@ -147,6 +147,8 @@ std::optional<Dither> parseDither(const QString &text)
 {
     if (text == QLatin1String("none"))
         return Dither::None;
+    if (text == QLatin1String("nearest"))
+        return Dither::Nearest;
     if (text == QLatin1String("floyd-steinberg"))
         return Dither::FloydSteinberg;
     if (text == QLatin1String("ordered"))

@@ -72,6 +72,19 @@ constexpr std::array<std::array<quint8, 8>, 8> bayer8 = [] {
     return m;
 }();
 
+void reduceNearest(const QImage &image, uchar *out)
+{
+    const auto &rg = tablesFor(3);
+    const auto &bl = tablesFor(2);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = src[x];
+            *out++ = uchar((rg.nearest[qRed(p)] << 5) | (rg.nearest[qGreen(p)] << 2) | bl.nearest[qBlue(p)]);
+        }
+    }
+}
+
 void reduceOrdered(const QImage &image, uchar *out)
 {
     const auto &rg = tablesFor(3);
@@ -142,6 +155,9 @@ void reduceImage(const QImage &image, uchar *out, Dither method, ReduceScratch &
         for (int y = 0; y < image.height(); ++y)
             reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
                       out + qsizetype(y) * image.width(), image.width());
+        break;
+    case Dither::Nearest:
+        reduceNearest(image, out);
         break;
     case Dither::FloydSteinberg:
         reduceFloydSteinberg(image, out, scratch.errors);

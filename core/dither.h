@@ -6,7 +6,8 @@
 
 namespace lumivert {
 
-enum class Dither { None, FloydSteinberg, Ordered };
+// How a picture is reduced to RGB332. None is the display's own truncation and the default everywhere.
+enum class Dither { None, Nearest, FloydSteinberg, Ordered };
 
 // What one reduction keeps between calls, so a caller converting many pictures allocates once.
 struct ReduceScratch
