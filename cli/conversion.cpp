@@ -1,9 +1,9 @@
 #include "cli/conversion.h"
 
+#include "core/fittedpicture.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/savefile.h"
-#include "core/scaletofit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,13 +35,9 @@ PreparedPicture failed(const QString &reason)
 
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings)
 {
-    PictureOptions options;
-    options.fitInto = settings.fit;
-    PictureLoad load = loadPicture(path, options);
+    PictureLoad load = loadFittedPicture(path, settings.fit, settings.background);
     switch (load.status) {
     case PictureLoad::Loaded:
-        if (settings.fit)
-            return {scaleToFit(load.image, *settings.fit, settings.background), QString()};
         return {std::move(load.image), QString()};
     case PictureLoad::TooLarge:
         return failed(tooLarge(load.size));

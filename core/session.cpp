@@ -2,7 +2,7 @@
 
 #include "core/binformat.h"
 #include "core/dialogfilter.h"
-#include "core/fitting.h"
+#include "core/fittedpicture.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
@@ -30,6 +30,9 @@ const QString BmpFilter = QStringLiteral("*.BMP|*.BMP");
 
 const QString Warning = QStringLiteral("警告");
 const QString Caution = QStringLiteral("注意");
+
+// Around a fitted picture, as on the command line by default.
+constexpr QRgb FitBackground = 0xFF000000;
 
 // The busy pointer for as long as it lives.
 class BusyCursor
@@ -66,31 +69,22 @@ std::optional<QByteArray> readWhole(const QString &path, qint64 length)
     return bytes;
 }
 
-// The clipboard's picture. Encoded pictures are read through the loader, in any format offered, so
-// that their size is checked before they are decoded; a picture this program put there is held as
-// an image already.
-PictureLoad clipboardPicture(const QMimeData *data)
+// The clipboard's picture, fitted when a fit size is chosen. Encoded pictures are read through the
+// loader, in any format offered, so that their size is checked before they are decoded; a picture this
+// program put there is held as an image already.
+PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit)
 {
     if (!data)
         return {};
     if (data->hasFormat(QStringLiteral("application/x-qt-image"))) {
         const QImage image = qvariant_cast<QImage>(data->imageData());
-        if (!image.isNull()) {
-            PictureLoad result;
-            result.size = image.size();
-            if (!withinSizeLimit(image.width(), image.height())) {
-                result.status = PictureLoad::TooLarge;
-            } else {
-                result.status = PictureLoad::Loaded;
-                result.image = toRgb32(image);
-            }
-            return result;
-        }
+        if (!image.isNull())
+            return fittedPicture(image, fit, FitBackground);
     }
     for (const QString &format : data->formats()) {
         if (!format.startsWith(QLatin1String("image/")))
             continue;
-        PictureLoad load = loadPicture(data->data(format));
+        PictureLoad load = loadFittedPicture(data->data(format), fit, FitBackground);
         if (load.status != PictureLoad::Unreadable)
             return load;
     }
@@ -173,6 +167,12 @@ void Session::fitAround(FitRule rule)
     Q_EMIT pictureFitted(m_picture.size(), rule);
 }
 
+// A picture file as every road takes it in: fitted when a fit size is chosen.
+PictureLoad Session::loadIncoming(const QString &path) const
+{
+    return loadFittedPicture(path, m_fitSize, FitBackground);
+}
+
 void Session::openPicture()
 {
     m_batchMode = false;
@@ -182,7 +182,7 @@ void Session::openPicture()
     if (!path)
         return;
 
-    const PictureLoad load = loadPicture(*path);
+    const PictureLoad load = loadIncoming(*path);
     if (load.status == PictureLoad::Unreadable)
         return;
     // A picture over the limit is refused from its header, before it is decoded; the box ends up
@@ -197,8 +197,8 @@ void Session::openPicture()
     rememberForSave(*path);
 }
 
-// Reduces the picture to RGB332 and, unless a batch run is going on, paints each pixel back in the
-// colour the display will show. The preview appears in one piece at the end.
+// Reduces the picture to RGB332 by the chosen method and, unless a batch run is going on, paints each
+// pixel back in the colour the display will show. The preview appears in one piece at the end.
 void Session::convertPicture()
 {
     BusyCursor busy;
@@ -209,13 +209,24 @@ void Session::convertPicture()
     Q_EMIT statusChanged(QStringLiteral("変換中．．．"));
 
     auto *out = reinterpret_cast<uchar *>(m_converted->data());
-    for (int y = 0; y < height; ++y) {
-        if (m_batchMode)
-            reduceRow(reinterpret_cast<const QRgb *>(m_picture.constScanLine(y)), out, width);
-        else
-            reduceRowWithPreview(reinterpret_cast<QRgb *>(m_picture.scanLine(y)), out, width);
-        out += width;
-        Q_EMIT progressAdvanced(y);
+    if (m_reduction != Dither::None) {
+        // A dither looks at neighbouring pixels, so the whole picture is reduced before any pixel is
+        // painted over; the preview is then the bytes as the display shows them.
+        reduceImage(m_picture, out, m_reduction, m_scratch);
+        for (int y = 0; y < height; ++y, out += width) {
+            if (!m_batchMode)
+                expandRow(out, reinterpret_cast<QRgb *>(m_picture.scanLine(y)), width);
+            Q_EMIT progressAdvanced(y);
+        }
+    } else {
+        for (int y = 0; y < height; ++y) {
+            if (m_batchMode)
+                reduceRow(reinterpret_cast<const QRgb *>(m_picture.constScanLine(y)), out, width);
+            else
+                reduceRowWithPreview(reinterpret_cast<QRgb *>(m_picture.scanLine(y)), out, width);
+            out += width;
+            Q_EMIT progressAdvanced(y);
+        }
     }
 
     Q_EMIT pictureChanged();
@@ -330,7 +341,7 @@ void Session::runBatch()
         tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
     };
     for (const QString &file : parseSelection(*selection, separator)) {
-        const PictureLoad load = loadPicture(file);
+        const PictureLoad load = loadIncoming(file);
         if (load.status == PictureLoad::Unreadable) {
             stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
             return;
@@ -379,7 +390,7 @@ void Session::copyPicture()
 void Session::pastePicture()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
-    const PictureLoad load = clipboard ? clipboardPicture(clipboard->mimeData()) : PictureLoad();
+    const PictureLoad load = clipboard ? clipboardPicture(clipboard->mimeData(), m_fitSize) : PictureLoad();
     if (load.status == PictureLoad::Unreadable) {
         tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
         return;
@@ -424,7 +435,7 @@ bool Session::dropFile(const QString &path)
         Q_EMIT fileShown(path);
         showConvertedBin();
     } else {
-        const PictureLoad load = loadPicture(path);
+        const PictureLoad load = loadIncoming(path);
         if (load.status == PictureLoad::Unreadable)
             return false;
         Q_EMIT fileShown(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dither.h"
 #include "core/modal.h"
 #include "core/windowlayout.h"
 
@@ -13,6 +14,8 @@
 class QMimeData;
 
 namespace lumivert {
+
+struct PictureLoad;
 
 // The working state of the program and the commands that act on it, without any widget: the picture
 // the window shows, the bytes of the last conversion (or of the BIN file read last), the batch flag
@@ -38,6 +41,14 @@ public:
     // the bytes without painting the reduced colours back into the picture.
     bool batchMode() const { return m_batchMode; }
     const FileDialogState &fileDialog() const { return m_dialog; }
+
+    // How a conversion reduces the picture; truncation at start. Kept only while the program runs.
+    Dither reduction() const { return m_reduction; }
+    void setReduction(Dither method) { m_reduction = method; }
+    // The display size every picture that comes in is fitted to (shrunk when larger, centred on black),
+    // or none: pictures over 640 x 480 are then refused. None at start.
+    const std::optional<QSize> &fitSize() const { return m_fitSize; }
+    void setFitSize(std::optional<QSize> size) { m_fitSize = size; }
 
     // Puts a picture in the box; the drawing area takes its size.
     void setPicture(const QImage &picture);
@@ -79,12 +90,16 @@ private:
     bool dropFile(const QString &path);
     void reportSaveFailure(const QString &path, const QString &reason);
     void tell(const QString &text, const QString &title, bool foreground = false);
+    PictureLoad loadIncoming(const QString &path) const;
 
     QImage m_picture;
     bool m_hasPicture = false;
     std::optional<QByteArray> m_converted;
     bool m_batchMode = false;
     FileDialogState m_dialog;
+    Dither m_reduction = Dither::None;
+    std::optional<QSize> m_fitSize;
+    ReduceScratch m_scratch;
 };
 
 } // namespace lumivert

@@ -7,6 +7,7 @@
 #include "gui/widgetmodal.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -18,6 +19,9 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <optional>
+#include <utility>
 
 namespace lumivert {
 
@@ -170,6 +174,8 @@ void MainWindow::createMenus()
     QMenu *run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
     run->setObjectName(QStringLiteral("mnugo"));
     run->addAction(m_convertAction);
+    run->addSeparator();
+    addChoiceMenus(run);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("mnuhlp"));
@@ -181,6 +187,43 @@ void MainWindow::createMenus()
     m_clipboardMenu->addActions({m_copyAction, m_pasteAction, m_cancelAction});
     connect(m_pictureView, &PictureView::popupRequested, this,
             [this](QPoint globalPos) { execPopupMenu(m_clipboardMenu, globalPos); });
+}
+
+// Radio items that only pass the choice on to the session, which keeps it while the program runs.
+void MainWindow::addChoiceMenus(QMenu *run)
+{
+    const auto choiceMenu = [run](const char *objectName, const QString &title) {
+        QMenu *menu = run->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(objectName));
+        menu->menuAction()->setObjectName(QString::fromLatin1(objectName));
+        auto *group = new QActionGroup(menu);
+        group->setExclusive(true);
+        return std::pair{menu, group};
+    };
+    const auto choice = [this](std::pair<QMenu *, QActionGroup *> where, const char *objectName,
+                               const QString &text, auto apply) {
+        QAction *a = where.first->addAction(text);
+        a->setObjectName(QString::fromLatin1(objectName));
+        a->setCheckable(true);
+        a->setChecked(where.second->actions().isEmpty()); // the first item is the one chosen at start
+        where.second->addAction(a);
+        connect(a, &QAction::triggered, m_session, apply);
+    };
+
+    const auto method = choiceMenu("mnumethod", QStringLiteral("減色方法(&M)"));
+    const auto reduction = [this](Dither d) { return [this, d] { m_session->setReduction(d); }; };
+    choice(method, "mnutrunc", QStringLiteral("切り捨て（標準）(&T)"), reduction(Dither::None));
+    choice(method, "mnunearest", QStringLiteral("最も近い色(&N)"), reduction(Dither::Nearest));
+    choice(method, "mnudiffuse", QStringLiteral("誤差拡散(&E)"), reduction(Dither::FloydSteinberg));
+    choice(method, "mnuordered", QStringLiteral("組織的ディザ(&D)"), reduction(Dither::Ordered));
+
+    const auto fit = choiceMenu("mnufit", QStringLiteral("画面サイズに合わせる(&F)"));
+    const auto fitTo = [this](std::optional<QSize> size) {
+        return [this, size] { m_session->setFitSize(size); };
+    };
+    choice(fit, "mnufitnone", QStringLiteral("合わせない（標準）(&N)"), fitTo(std::nullopt));
+    choice(fit, "mnufit320", QStringLiteral("320×240(&3)"), fitTo(QSize(320, 240)));
+    choice(fit, "mnufit640", QStringLiteral("640×480(&6)"), fitTo(QSize(640, 480)));
 }
 
 void MainWindow::createToolBar()

@@ -37,6 +37,7 @@ protected:
 private:
     void createActions();
     void createMenus();
+    void addChoiceMenus(QMenu *run);
     void createToolBar();
     void connectSession();
     void sizeWindow(int measuredScreenWidth);

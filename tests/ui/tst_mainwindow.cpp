@@ -3,6 +3,7 @@
 #include "gui/aboutdialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -86,7 +88,17 @@ private Q_SLOTS:
                  (QStringList{"mnuopn=画像を開く(&O)", "mnubinopn=BINファイルを開く(&B)",
                               "mnubat=自動処理(&B)", "mnuasav=名前を付けてＢＩＮファイルを保存(&A)",
                               "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-", "mnuend=終了(&X)"}));
-        QCOMPARE(items("mnugo"), (QStringList{"mnucnv=変換(&C)"}));
+        QCOMPARE(items("mnugo"), (QStringList{"mnucnv=変換(&C)", "-", "mnumethod=減色方法(&M)",
+                                              "mnufit=画面サイズに合わせる(&F)"}));
+        QCOMPARE(items("mnumethod"),
+                 (QStringList{"mnutrunc=切り捨て（標準）(&T)", "mnunearest=最も近い色(&N)",
+                              "mnudiffuse=誤差拡散(&E)", "mnuordered=組織的ディザ(&D)"}));
+        QCOMPARE(items("mnufit"), (QStringList{"mnufitnone=合わせない（標準）(&N)", "mnufit320=320×240(&3)",
+                                               "mnufit640=640×480(&6)"}));
+        for (const char *chosen : {"mnutrunc", "mnufitnone"}) { // the radio items chosen at start
+            QAction *item = f.window->findChild<QAction *>(QString::fromLatin1(chosen));
+            QVERIFY(item->isChecked() && item->actionGroup()->isExclusive());
+        }
         QCOMPARE(items("mnuhlp"), (QStringList{"mnuver=バージョン情報(&A)"}));
         QCOMPARE(f.window->findChild<QMenu *>(QStringLiteral("popclipboard"))->title(),
                  QStringLiteral("クリップボード"));
@@ -371,6 +383,72 @@ private Q_SLOTS:
         QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=%1").arg(size.width()));
         QCOMPARE(f.label("Label3")->text(), QStringLiteral("Y=%1").arg(size.height()));
         QCOMPARE(f.picture()->geometry(), QRect(QPoint(8, 32), size + QSize(4, 4)));
+    }
+
+    // A method and a fit chosen in the menus: a picture that comes in by any road, too large for the box
+    // or not, is fitted, and its BIN file is byte for byte the command line's.
+    void choicesMatchCommandLine_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("choices"); // menu items, chosen in order
+        QTest::addColumn<QString>("options"); // the command line's
+        QTest::newRow("opened") << "open" << QSize(1200, 700) << "mnudiffuse mnufit320"
+                                << "--dither floyd-steinberg --fit 320x240";
+        QTest::newRow("dropped") << "drop" << QSize(500, 900) << "mnuordered mnufit640"
+                                 << "--dither ordered --fit 640x480";
+        QTest::newRow("pasted, not enlarged") << "paste" << QSize(227, 149) << "mnunearest mnufit320"
+                                              << "--dither nearest --fit 320x240";
+        QTest::newRow("batch run") << "batch" << QSize(700, 500) << "mnudiffuse mnutrunc mnufit640"
+                                   << "--dither none --fit 640x480";
+    }
+    void choicesMatchCommandLine()
+    {
+        QFETCH(QString, road);
+        QFETCH(QSize, size);
+        QFETCH(QString, choices);
+        QFETCH(QString, options);
+        Fixture f;
+        for (const QString &item : choices.split(QLatin1Char(' ')))
+            f.trigger(qPrintable(item));
+        const QString picture =
+            writePicture(f.path("photo.jpg"), patternImage(size.width(), size.height()), "JPG");
+        const bool batch = road == QLatin1String("batch");
+        if (batch || road == QLatin1String("open")) {
+            f.script.answerFile(picture);
+            f.trigger(batch ? "mnubat" : "mnuopn");
+        } else if (road == QLatin1String("drop")) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(picture)});
+            f.session().openDropped(&data);
+        } else {
+            auto *data = new QMimeData;
+            data->setData(QStringLiteral("image/jpeg"), readFile(picture));
+            QGuiApplication::clipboard()->setMimeData(data);
+            f.trigger("poppaste");
+        }
+        if (!batch) {
+            f.trigger("mnucnv");
+            f.script.answerFile(f.path("photo.BIN"));
+            f.trigger("mnuasav");
+        }
+        const QByteArray bytes = readFile(f.path("photo.BIN"));
+        const QSize canvas = choices.endsWith(QLatin1String("320")) ? QSize(320, 240) : QSize(640, 480);
+        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=%1").arg(canvas.width()));
+        QCOMPARE(bytes.size(), canvas.width() * canvas.height());
+        QCOMPARE(bytes.at(0), '\0'); // the black border
+        if (!batch)                  // the preview is the bytes as the display shows them
+            QCOMPARE(f.session().picture().pixel(canvas.width() / 2, canvas.height() / 2),
+                     expandByte(quint8(bytes.at(bytes.size() / 2 + canvas.width() / 2))));
+        QCOMPARE(f.script.messages.size(), batch ? 1 : 0);
+
+        QProcess cli;
+        cli.start(QStringLiteral(LUMIVERT_CLI),
+                  QStringList{"convert", "-q", picture, "-o", f.path("cli.BIN")} +
+                      options.split(QLatin1Char(' ')));
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(readFile(f.path("cli.BIN")) == bytes);
     }
 
     void oneAboutBox()
