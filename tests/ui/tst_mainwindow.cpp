@@ -417,15 +417,12 @@ private Q_SLOTS:
         if (batch || road == QLatin1String("open")) {
             f.script.answerFile(picture);
             f.trigger(batch ? "mnubat" : "mnuopn");
-        } else if (road == QLatin1String("drop")) {
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(picture)});
-            f.session().openDropped(&data);
-        } else {
+        } else { // the file dropped, or its bytes pasted
             auto *data = new QMimeData;
+            data->setUrls({QUrl::fromLocalFile(picture)});
             data->setData(QStringLiteral("image/jpeg"), readFile(picture));
             QGuiApplication::clipboard()->setMimeData(data);
-            f.trigger("poppaste");
+            road == QLatin1String("drop") ? f.session().openDropped(data) : f.trigger("poppaste");
         }
         if (!batch) {
             f.trigger("mnucnv");
