@@ -214,7 +214,6 @@ void MainWindow::connectSession()
     });
     connect(m_session, &Session::progressAdvanced, m_progressBar, &QProgressBar::setValue);
     connect(m_session, &Session::progressFinished, m_progressBar, &QWidget::hide);
-    connect(m_session, &Session::messageRequested, this, [](const Message &m) { Modal::message(m); });
     connect(m_pictureView, &PictureView::dropped, m_session, &Session::openDropped);
 }
 
