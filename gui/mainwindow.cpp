@@ -74,7 +74,6 @@ MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
     m_progressBar = new QProgressBar(client);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(136, 280, 197, 17);
-    m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
     m_progressBar->hide();
 

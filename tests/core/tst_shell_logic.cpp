@@ -21,7 +21,7 @@ class TestShellLogic : public QObject
 private Q_SLOTS:
     void splashTick_data();
     void splashTick();
-    void versionText();
+    void versionLabelText();
     void mainWindowSize_data();
     void mainWindowSize();
     void nameFilters_data();
@@ -62,10 +62,10 @@ void TestShellLogic::splashTick()
     QTEST(lumivert::splashTick(depth, width, ticks), "action");
 }
 
-void TestShellLogic::versionText()
+void TestShellLogic::versionLabelText()
 {
     // Half-width katakana, as the splash screen and About box show it.
-    QCOMPARE(lumivert::versionText(),
+    QCOMPARE(lumivert::versionLabelText(),
              QString::fromUtf16(u"\uFF8A\uFF9E\uFF70\uFF7C\uFF9E\uFF6E\uFF9D 5.1.0"));
 }
 
