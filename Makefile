@@ -19,7 +19,7 @@ define apt_install
 	fi
 endef
 
-.PHONY: all deps test-deps configure build run test test-asan bench clean format format-check
+.PHONY: all deps test-deps configure build run test test-asan test-qt-only windows-check bench clean format format-check
 
 all: build
 
@@ -32,8 +32,9 @@ test-deps:
 configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(if $(CI),-DLUMIVERT_WERROR=ON) $(CMAKE_FLAGS)
 
+# The two programs only; the tests are built by `make test`.
 build: deps configure
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(BUILD) -j$(JOBS) --target lumivert lumivert-cli
 
 run: build
 	./$(BUILD)/lumivert
@@ -73,6 +74,18 @@ test-asan: test-deps
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
 	  ctest --output-on-failure -j$(JOBS) -LE 'package|timing'
+
+# The whole suite with the Qt-only implementations of the platform calls, as other platforms build them.
+QT_ONLY_BUILD ?= build-qt-only
+test-qt-only: test-deps
+	cmake -S . -B $(QT_ONLY_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMIVERT_QT_ONLY=ON $(if $(CI),-DLUMIVERT_WERROR=ON)
+	cmake --build $(QT_ONLY_BUILD) -j$(JOBS)
+	cd $(QT_ONLY_BUILD) && ctest --output-on-failure -j$(JOBS) -LE 'package|timing'
+
+# Every source of core/, gui/ and cli/ compiled for Windows with MinGW-w64 against Qt's headers (no link).
+windows-check:
+	$(call apt_install,g++-mingw-w64-x86-64-posix qt6-base-dev qmake6)
+	bash cmake/windows-check.sh $(BUILD)
 
 # Every C++ file in the checked-in style (.clang-format).
 FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h')

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 namespace lumivert {
 
@@ -23,36 +25,35 @@ QString caseInsensitiveGlob(const QString &pattern)
     return glob;
 }
 
-QStringList nameFiltersFromPairs(const QString &filter)
+QStringList caseInsensitiveFilters(const QStringList &nameFilters)
 {
     QStringList result;
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    for (const QString &filter : nameFilters) {
+        const qsizetype open = filter.lastIndexOf(u'(');
+        if (open < 0 || !filter.endsWith(u')')) {
+            result << filter;
+            continue;
+        }
         QStringList globs;
-        for (const QString &p : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            globs << caseInsensitiveGlob(p.trimmed());
-        result << parts.at(i) + QStringLiteral(" (") + globs.join(QLatin1Char(' ')) + QLatin1Char(')');
+        for (const QString &p : filter.mid(open + 1).chopped(1).split(u' ', Qt::SkipEmptyParts))
+            globs << caseInsensitiveGlob(p);
+        result << filter.left(open + 1) + globs.join(u' ') + u')';
     }
     return result;
 }
 
-QString joinSelection(const QStringList &paths)
+QString commonFolder(const QStringList &paths)
 {
-    if (paths.size() == 1)
-        return QDir::toNativeSeparators(paths.first());
     const auto holds = [](const QString &folder, const QString &path) {
         return path.startsWith(folder.endsWith(u'/') ? folder : folder + u'/');
     };
-    QString folder = QFileInfo(paths.value(0)).path();
-    for (const QString &path : paths) {
+    QString folder = QFileInfo(QDir::fromNativeSeparators(paths.value(0))).path();
+    for (const QString &native : paths) {
+        const QString path = QDir::fromNativeSeparators(native);
         while (!holds(folder, path) && folder != QFileInfo(folder).path())
             folder = QFileInfo(folder).path();
     }
-    const qsizetype skip = folder.endsWith(u'/') ? folder.size() : folder.size() + 1;
-    QString result = QDir::toNativeSeparators(folder);
-    for (const QString &path : paths)
-        result += QChar(u'\0') + QDir::toNativeSeparators(path.mid(skip));
-    return result;
+    return QDir::toNativeSeparators(folder);
 }
 
 QStringList typedFileNames(const QString &text)
@@ -71,10 +72,24 @@ QStringList typedFileNames(const QString &text)
     return names;
 }
 
+namespace {
+
+bool ownedByUser(const QFileInfo &info)
+{
+#ifdef Q_OS_UNIX
+    return info.ownerId() == ::geteuid();
+#else
+    // Without user ids, a folder the user may write to is taken as the user's own.
+    return info.isWritable();
+#endif
+}
+
+} // namespace
+
 bool isUsersOwnFolder(const QString &folder)
 {
     const QFileInfo info(folder);
-    if (!info.isDir() || info.ownerId() != ::geteuid())
+    if (!info.isDir() || !ownedByUser(info))
         return false;
     const QString path = info.canonicalFilePath() + u'/';
     for (const char *system :

@@ -52,25 +52,25 @@ void message(const Message &message)
 {
     if (ModalScript *script = ModalScript::current()) {
         script->messages.append(message);
-        if (script->onMessage)
-            script->onMessage(script->messages.constLast());
         return;
     }
     if (activePresenter)
         activePresenter->showMessage(message);
 }
 
-std::optional<QString> chooseFile(const FileRequest &request)
+std::optional<QStringList> chooseFiles(const FileRequest &request)
 {
     if (ModalScript *script = ModalScript::current()) {
         script->fileRequests.append(request);
         if (script->fileAnswers.empty())
             return std::nullopt;
-        const std::optional<QString> answer = script->fileAnswers.front();
+        const QStringList answer = script->fileAnswers.front();
         script->fileAnswers.pop_front();
+        if (answer.isEmpty())
+            return std::nullopt;
         return answer;
     }
-    return activePresenter ? activePresenter->chooseFile(request) : std::nullopt;
+    return activePresenter ? activePresenter->chooseFiles(request) : std::nullopt;
 }
 
 void endProgram()

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QFlags>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
-#include <functional>
 #include <optional>
 
 namespace lumivert {
@@ -17,26 +18,36 @@ struct Message
     bool foreground = false; // brought in front of every other window
 };
 
-// The properties of the one file dialog that every file command shares: each command sets only what
-// it needs and finds the rest as the previous one left it.
+// The one file dialog that every file command shares: each command sets only what it needs and finds
+// the rest as the previous one left it.
 struct FileDialogState
 {
-    // Option bits.
-    static constexpr int OverwritePrompt = 0x2;
-    static constexpr int HideReadOnly = 0x4;
-    static constexpr int NoChangeDir = 0x8;
-    static constexpr int AllowMultiSelect = 0x200;
-    static constexpr int Explorer = 0x80000;
+    enum class Option {
+        ConfirmOverwrite = 0x1,
+        HideReadOnly = 0x2,
+        // Choosing a file does not change the program's working folder.
+        KeepWorkingFolder = 0x4,
+        // Opening takes several files; once set by a batch run it stays for the commands that follow.
+        AllowSeveralFiles = 0x8,
+    };
+    Q_DECLARE_FLAGS(Options, Option)
 
-    QString initDir;
-    int flags = 0;
-    QString filter;   // "label|pattern|label|pattern"
-    QString fileName; // the chosen path; also the name proposed when shown
+    QString folder; // where the dialog starts
+    Options options;
+    QStringList nameFilters; // Qt's form, "Picture(*.BMP) (*.BMP)"; letter case is ignored when shown
+    QString fileName;        // the name proposed when it is shown
+    QStringList chosenFiles; // the files chosen last, as full paths
 };
 
+Q_DECLARE_OPERATORS_FOR_FLAGS(FileDialogState::Options)
+
 // The dialog as it is shown.
-struct FileRequest : FileDialogState
+struct FileRequest
 {
+    FileDialogState::Options options;
+    QString folder;
+    QStringList nameFilters;
+    QString fileName;
     bool save = false;
 };
 
@@ -47,9 +58,8 @@ class ModalPresenter
 public:
     virtual ~ModalPresenter() = default;
     virtual void showMessage(const Message &message) = 0;
-    // The dialog's result: a full path; with several files allowed and chosen, the folder, then a
-    // NUL and a name for each file. None when cancelled.
-    virtual std::optional<QString> chooseFile(const FileRequest &request) = 0;
+    // The full paths chosen, one unless several are allowed; none when cancelled.
+    virtual std::optional<QStringList> chooseFiles(const FileRequest &request) = 0;
     // Ends the program at once: every window closes and nothing is asked.
     virtual void endProgram() = 0;
 };
@@ -59,7 +69,7 @@ namespace Modal {
 
 void setPresenter(ModalPresenter *presenter);
 void message(const Message &message);
-std::optional<QString> chooseFile(const FileRequest &request);
+std::optional<QStringList> chooseFiles(const FileRequest &request);
 void endProgram();
 
 } // namespace Modal
@@ -76,21 +86,17 @@ public:
 
     static ModalScript *current();
 
-    // Answers for the file dialog, in order: a result as the dialog returns it, or none for cancel.
-    // With no answer left, the dialog is cancelled.
-    std::deque<std::optional<QString>> fileAnswers;
-    // Object names of the popup menu items to choose, in order; "" or none left closes it unchosen.
-    std::deque<QString> popupChoices;
-    // Called as each message is shown, after it has been recorded.
-    std::function<void(const Message &)> onMessage;
+    // Answers for the file dialog, in order: the files chosen, or an empty list for cancel. With no
+    // answer left, the dialog is cancelled.
+    std::deque<QStringList> fileAnswers;
 
     QList<Message> messages;
     QList<FileRequest> fileRequests;
-    int popupsOpened = 0;
     int endRequests = 0;
 
-    void answerFile(const QString &result) { fileAnswers.emplace_back(result); }
-    void cancelFile() { fileAnswers.emplace_back(std::nullopt); }
+    void answerFile(const QString &path) { fileAnswers.push_back({path}); }
+    void answerFiles(const QStringList &paths) { fileAnswers.push_back(paths); }
+    void cancelFile() { fileAnswers.push_back({}); }
     QStringList messageTexts() const;
     QStringList messageTitles() const;
 };

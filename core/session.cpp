@@ -3,10 +3,11 @@
 #include "core/binformat.h"
 #include "core/dialogfilter.h"
 #include "core/fittedpicture.h"
+#include "core/fitting.h"
+#include "core/outputnaming.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
-#include "core/selection.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -24,9 +25,13 @@ namespace lumivert {
 
 namespace {
 
-const QString PictureFilter = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
-const QString BinaryFilter = QStringLiteral("Binary(*.BIN)|*.BIN");
-const QString BmpFilter = QStringLiteral("*.BMP|*.BMP");
+using Option = FileDialogState::Option;
+
+// Each entry shows its label and lists the files of its pattern.
+const QStringList PictureFilters = {QStringLiteral("Picture(*.BMP) (*.BMP)"),
+                                    QStringLiteral("Picture(*.JPG) (*.JPG)")};
+const QStringList BinaryFilters = {QStringLiteral("Binary(*.BIN) (*.BIN)")};
+const QStringList BmpFilters = {QStringLiteral("*.BMP (*.BMP)")};
 
 const QString Warning = QStringLiteral("警告");
 const QString Caution = QStringLiteral("注意");
@@ -51,11 +56,6 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
-
-QString textBeforeNul(const QString &text)
-{
-    return text.section(QChar(u'\0'), 0, 0);
-}
 
 // The whole file, or none when it cannot be read whole.
 std::optional<QByteArray> readWhole(const QString &path, qint64 length)
@@ -96,8 +96,8 @@ PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit)
 Session::Session(QObject *parent) : QObject(parent)
 {
     clearPicture(EmptyPictureArea);
-    m_dialog.initDir = firstDialogFolder(QCoreApplication::applicationDirPath());
-    m_dialog.flags = FileDialogState::NoChangeDir;
+    m_dialog.folder = firstDialogFolder(QCoreApplication::applicationDirPath());
+    m_dialog.options = Option::KeepWorkingFolder;
 }
 
 QColor Session::background()
@@ -123,27 +123,31 @@ void Session::clearPicture(QSize area)
 
 void Session::tell(const QString &text, const QString &title, bool foreground)
 {
-    Q_EMIT messageRequested(Message{text, title, foreground});
+    Modal::message(Message{text, title, foreground});
+}
+
+std::optional<QStringList> Session::askForFiles(bool save)
+{
+    const FileRequest request{m_dialog.options, m_dialog.folder, m_dialog.nameFilters, m_dialog.fileName,
+                              save};
+    std::optional<QStringList> chosen = Modal::chooseFiles(request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    m_dialog.chosenFiles = *chosen;
+    // The name the dialog keeps is the one file, or the folder that holds them all; the next dialog
+    // proposes it and starts in that folder, or in the one file's folder.
+    const bool several = chosen->size() > 1;
+    m_dialog.fileName = several ? commonFolder(*chosen) : chosen->first();
+    const QFileInfo where(m_dialog.fileName);
+    m_dialog.folder =
+        several || where.isDir() ? m_dialog.fileName : QDir::toNativeSeparators(where.absolutePath());
+    return chosen;
 }
 
 std::optional<QString> Session::askForFile(bool save)
 {
-    FileRequest request;
-    static_cast<FileDialogState &>(request) = m_dialog;
-    request.save = save;
-    // After several files were chosen the name is the folder, a NUL and the names; the dialog shows
-    // what comes before the first NUL.
-    request.fileName = textBeforeNul(m_dialog.fileName);
-    std::optional<QString> chosen = Modal::chooseFile(request);
-    if (chosen) {
-        m_dialog.fileName = *chosen;
-        // The next dialog starts where this one ended: the folder of several files, or of the one.
-        const QString first = textBeforeNul(*chosen);
-        const QFileInfo where(first);
-        m_dialog.initDir = QDir::toNativeSeparators(
-            chosen->contains(QChar(u'\0')) || where.isDir() ? first : where.absolutePath());
-    }
-    return chosen;
+    const std::optional<QStringList> chosen = askForFiles(save);
+    return chosen ? std::optional<QString>(chosen->first()) : std::nullopt;
 }
 
 // The save dialogs then propose the opened file's name without its extension.
@@ -176,7 +180,7 @@ PictureLoad Session::loadIncoming(const QString &path) const
 void Session::openPicture()
 {
     m_batchMode = false;
-    m_dialog.filter = PictureFilter;
+    m_dialog.nameFilters = PictureFilters;
     m_dialog.fileName.clear();
     const std::optional<QString> path = askForFile(false);
     if (!path)
@@ -255,21 +259,22 @@ void Session::showConvertedBin()
 
 void Session::openBin()
 {
-    m_dialog.filter = BinaryFilter;
+    m_dialog.nameFilters = BinaryFilters;
     m_dialog.fileName.clear();
-    const std::optional<QString> path = askForFile(false);
-    if (!path)
+    const std::optional<QStringList> chosen = askForFiles(false);
+    if (!chosen)
         return;
-    Q_EMIT fileShown(textBeforeNul(*path));
+    Q_EMIT fileShown(m_dialog.fileName);
 
     // Several files chosen (the dialog still allows that after a batch run) name no one file.
-    if (path->contains(QChar(u'\0')))
+    if (chosen->size() > 1)
         return;
-    const QFileInfo info(*path);
+    const QString &path = chosen->first();
+    const QFileInfo info(path);
     if (!info.isFile() || info.size() == 0 || info.size() > std::numeric_limits<qint32>::max())
         return;
     // The bytes are replaced only once the file has been read whole.
-    std::optional<QByteArray> bytes = readWhole(*path, info.size());
+    std::optional<QByteArray> bytes = readWhole(path, info.size());
     if (!bytes)
         return;
     m_converted = std::move(bytes);
@@ -277,7 +282,7 @@ void Session::openBin()
     BusyCursor busy;
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル読込中．．．"));
     showConvertedBin();
-    rememberForSave(*path);
+    rememberForSave(path);
 }
 
 void Session::reportSaveFailure(const QString &path, const QString &reason)
@@ -288,8 +293,8 @@ void Session::reportSaveFailure(const QString &path, const QString &reason)
 
 void Session::saveBin()
 {
-    m_dialog.flags = FileDialogState::OverwritePrompt | FileDialogState::HideReadOnly;
-    m_dialog.filter = BinaryFilter;
+    m_dialog.options = Option::ConfirmOverwrite | Option::HideReadOnly;
+    m_dialog.nameFilters = BinaryFilters;
     if (!m_converted) {
         // Nothing has been converted or read yet: there is nothing that could be saved.
         tell(QStringLiteral("保存するデータがありません。画像を変換するか、BINファイルを開いて下さい。"),
@@ -310,8 +315,8 @@ void Session::saveBin()
 
 void Session::exportBmp()
 {
-    m_dialog.flags = FileDialogState::OverwritePrompt | FileDialogState::HideReadOnly;
-    m_dialog.filter = BmpFilter;
+    m_dialog.options = Option::ConfirmOverwrite | Option::HideReadOnly;
+    m_dialog.nameFilters = BmpFilters;
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
@@ -329,18 +334,18 @@ void Session::exportBmp()
 void Session::runBatch()
 {
     m_batchMode = true;
-    m_dialog.filter = PictureFilter;
+    m_dialog.nameFilters = PictureFilters;
     m_dialog.fileName.clear();
-    m_dialog.flags |= FileDialogState::Explorer | FileDialogState::AllowMultiSelect;
-    const std::optional<QString> selection = askForFile(false);
-    if (!selection)
+    m_dialog.options |= Option::AllowSeveralFiles;
+    const std::optional<QStringList> chosen = askForFiles(false);
+    if (!chosen)
         return;
 
     const QChar separator = QDir::separator();
     const auto stop = [this](const QString &text, const QString &path) {
         tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
     };
-    for (const QString &file : parseSelection(*selection, separator)) {
+    for (const QString &file : *chosen) {
         const PictureLoad load = loadIncoming(file);
         if (load.status == PictureLoad::Unreadable) {
             stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);

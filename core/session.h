@@ -20,7 +20,7 @@ struct PictureLoad;
 // The working state of the program and the commands that act on it, without any widget: the picture
 // the window shows, the bytes of the last conversion (or of the BIN file read last), the batch flag
 // and the shared file dialog. What the window should show is reported through the signals; files are
-// asked for through the modal seam.
+// asked for, and messages shown, through the modal seam.
 //
 // The picture and the converted bytes are separate: opening or pasting a picture changes only the
 // picture, and saving a BIN file always writes the converted bytes, whatever picture is shown.
@@ -78,9 +78,9 @@ Q_SIGNALS:
     void progressStarted(int maximum);
     void progressAdvanced(int value);
     void progressFinished();
-    void messageRequested(const lumivert::Message &message);
 
 private:
+    std::optional<QStringList> askForFiles(bool save);
     std::optional<QString> askForFile(bool save);
     void rememberForSave(const QString &openedPath);
     void clearPicture(QSize area);

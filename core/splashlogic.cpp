@@ -13,7 +13,7 @@ SplashAction splashTick(int depth, int width, int ticks)
     return ticks % 4 == 0 ? SplashAction::ShowMain : SplashAction::None;
 }
 
-QString versionText()
+QString versionLabelText()
 {
     return QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + versionString();
 }

@@ -17,6 +17,6 @@ enum class SplashAction {
 SplashAction splashTick(int depth, int width, int ticks);
 
 // "ﾊﾞｰｼﾞｮﾝ 5.1.0", as the splash screen and the About box show it.
-QString versionText();
+QString versionLabelText();
 
 } // namespace lumivert

@@ -65,7 +65,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     black.setColor(QPalette::WindowText, Qt::black);
     title->setPalette(black);
 
-    wrappedLabel(this, "lblVersion", versionText(), QRect(70, 52, 259, 15));
+    wrappedLabel(this, "lblVersion", versionLabelText(), QRect(70, 52, 259, 15));
     wrappedLabel(this, "lblDescription", descriptionText(), QRect(70, 75, 259, 78))->setPalette(black);
     wrappedLabel(this, "Label1", warningText(), QRect(8, 168, 241, 65));
 

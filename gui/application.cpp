@@ -51,6 +51,7 @@ void setUpApplication(QApplication &app)
     QApplication::setApplicationDisplayName(QString());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lumivert.png")));
     installFontSubstitutions();
+    useProportionalJapaneseFont();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installJapaneseQtTexts(app);
 }

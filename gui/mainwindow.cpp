@@ -78,7 +78,6 @@ MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
     m_progressBar = new QProgressBar(client);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setGeometry(136, 280, 197, 17);
-    m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
     m_progressBar->hide();
 
@@ -257,7 +256,6 @@ void MainWindow::connectSession()
     });
     connect(m_session, &Session::progressAdvanced, m_progressBar, &QProgressBar::setValue);
     connect(m_session, &Session::progressFinished, m_progressBar, &QWidget::hide);
-    connect(m_session, &Session::messageRequested, this, [](const Message &m) { Modal::message(m); });
     connect(m_pictureView, &PictureView::dropped, m_session, &Session::openDropped);
 }
 

@@ -20,7 +20,6 @@ public:
 
     // Shows `image` at once; the box becomes the image's size plus the border.
     void showImage(const QImage &image);
-    const QImage &image() const { return m_image; }
 
 Q_SIGNALS:
     // The clipboard menu is wanted at `globalPos`.

@@ -53,7 +53,8 @@ SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | 
                    designFont(18, true));
     autoSizedLabel(m_frame, "Label2", QStringLiteral("256色"), {32, 64}, designFont(27.75, true));
     autoSizedLabel(m_frame, "lblProductName", QStringLiteral("Lumivert"), {32, 96}, designFont(32.25, true));
-    QLabel *version = autoSizedLabel(m_frame, "lblVersion", versionText(), {0, 144}, designFont(12, true));
+    QLabel *version =
+        autoSizedLabel(m_frame, "lblVersion", versionLabelText(), {0, 144}, designFont(12, true));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned: it grows to the left from the design's right edge.
     version->move(280 + 59 - version->width(), 144);

@@ -65,19 +65,20 @@ void WidgetModalPresenter::showMessage(const Message &message)
     box.exec();
 }
 
-std::optional<QString> WidgetModalPresenter::chooseFile(const FileRequest &request)
+std::optional<QStringList> WidgetModalPresenter::chooseFiles(const FileRequest &request)
 {
     QFileDialog dialog(dialogParent());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    const bool several = !request.save && (request.flags & FileDialogState::AllowMultiSelect);
+    using Option = FileDialogState::Option;
+    const bool several = !request.save && request.options.testFlag(Option::AllowSeveralFiles);
     if (request.save)
         dialog.setFileMode(QFileDialog::AnyFile);
     else
         dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & FileDialogState::OverwritePrompt));
-    dialog.setNameFilters(nameFiltersFromPairs(request.filter));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.options.testFlag(Option::ConfirmOverwrite));
+    dialog.setNameFilters(caseInsensitiveFilters(request.nameFilters));
     JapaneseFileTypes types;
     dialog.setIconProvider(&types);
     widenColumns(dialog);
@@ -87,8 +88,8 @@ std::optional<QString> WidgetModalPresenter::chooseFile(const FileRequest &reque
         dialog.setDirectory(proposed.absolutePath());
         dialog.selectFile(proposed.fileName());
     } else {
-        if (!request.initDir.isEmpty())
-            dialog.setDirectory(request.initDir);
+        if (!request.folder.isEmpty())
+            dialog.setDirectory(request.folder);
         if (!request.fileName.isEmpty())
             dialog.selectFile(request.fileName);
     }
@@ -111,7 +112,11 @@ std::optional<QString> WidgetModalPresenter::chooseFile(const FileRequest &reque
     }
     if (files.isEmpty())
         return std::nullopt;
-    return several ? joinSelection(files) : QDir::toNativeSeparators(files.first());
+    if (!several)
+        files = files.mid(0, 1);
+    for (QString &file : files)
+        file = QDir::toNativeSeparators(file);
+    return files;
 }
 
 void WidgetModalPresenter::endProgram()
@@ -120,14 +125,34 @@ void WidgetModalPresenter::endProgram()
     QCoreApplication::exit(0);
 }
 
+namespace {
+PopupScript *activePopupScript = nullptr;
+} // namespace
+
+PopupScript::PopupScript()
+{
+    Q_ASSERT(!activePopupScript);
+    activePopupScript = this;
+}
+
+PopupScript::~PopupScript()
+{
+    activePopupScript = nullptr;
+}
+
+PopupScript *PopupScript::current()
+{
+    return activePopupScript;
+}
+
 void execPopupMenu(QMenu *menu, const QPoint &globalPos)
 {
-    if (ModalScript *script = ModalScript::current()) {
-        ++script->popupsOpened;
-        if (script->popupChoices.empty())
+    if (PopupScript *script = PopupScript::current()) {
+        ++script->opened;
+        if (script->choices.empty())
             return;
-        const QString name = script->popupChoices.front();
-        script->popupChoices.pop_front();
+        const QString name = script->choices.front();
+        script->choices.pop_front();
         for (QAction *action : menu->actions()) {
             if (!name.isEmpty() && action->objectName() == name) {
                 action->trigger();

@@ -2,6 +2,10 @@
 
 #include "core/modal.h"
 
+#include <QString>
+
+#include <deque>
+
 class QMenu;
 class QPoint;
 
@@ -12,11 +16,28 @@ class WidgetModalPresenter : public ModalPresenter
 {
 public:
     void showMessage(const Message &message) override;
-    std::optional<QString> chooseFile(const FileRequest &request) override;
+    std::optional<QStringList> chooseFiles(const FileRequest &request) override;
     void endProgram() override;
 };
 
-// Opens `menu` at `globalPos` and carries out the item chosen; while a ModalScript exists, the script
+// While a PopupScript exists no popup menu is shown: its queued choices are taken instead, so no
+// window test ever blocks on a menu.
+class PopupScript
+{
+public:
+    PopupScript();
+    ~PopupScript();
+    PopupScript(const PopupScript &) = delete;
+    PopupScript &operator=(const PopupScript &) = delete;
+
+    static PopupScript *current();
+
+    // Object names of the items to choose, in order; "" or none left closes the menu unchosen.
+    std::deque<QString> choices;
+    int opened = 0;
+};
+
+// Opens `menu` at `globalPos` and carries out the item chosen; while a PopupScript exists, the script
 // chooses instead.
 void execPopupMenu(QMenu *menu, const QPoint &globalPos);
 

@@ -26,9 +26,6 @@ int main(int argc, char *argv[])
 
     lumivert::ModalScript script;
     lumivert::Session session;
-    QString failure;
-    QObject::connect(&session, &lumivert::Session::messageRequested,
-                     [&failure](const lumivert::Message &m) { failure = m.text; });
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {
@@ -44,7 +41,7 @@ int main(int argc, char *argv[])
             session.convertPicture();
             script.answerFile(path);
             mode == "window-bmp" ? session.exportBmp() : session.saveBin();
-            error = failure;
+            error = script.messages.isEmpty() ? QString() : script.messages.constLast().text;
         }
         if (!error.isEmpty())
             return 1;

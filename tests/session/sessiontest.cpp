@@ -28,8 +28,6 @@ SessionLog::SessionLog(Session &session)
     connect(&session, &Session::progressAdvanced, this, [this](int value) { progressValues << value; });
     connect(&session, &Session::progressFinished, this, [this] { progressVisible = false; });
     connect(&session, &Session::pictureChanged, this, [this] { ++pictureShows; });
-    // Messages reach the script as the window would show them.
-    connect(&session, &Session::messageRequested, this, [](const Message &m) { Modal::message(m); });
 }
 
 Fixture::Fixture() = default;

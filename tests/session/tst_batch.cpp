@@ -12,12 +12,12 @@ using namespace lumivert;
 
 namespace {
 
-QString selection(const QString &folder, const QStringList &names)
+QStringList selection(const QString &folder, const QStringList &names)
 {
-    QString result = QDir::toNativeSeparators(folder);
+    QStringList paths;
     for (const QString &name : names)
-        result += QChar(u'\0') + name;
-    return result;
+        paths << QDir::toNativeSeparators(QDir(folder).filePath(name));
+    return paths;
 }
 
 const QString Finished = QStringLiteral("自動処理が終了しました。");
@@ -61,7 +61,7 @@ private Q_SLOTS:
         // An earlier run's longer output is replaced whole.
         writeFile(QDir(dir).filePath(QStringLiteral("a,b.BIN")), QByteArray(5000, 'x'));
 
-        f.script.answerFile(selection(dir, names));
+        f.script.answerFiles(selection(dir, names));
         f.session.runBatch();
         QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("a,b.BIN"))), reduced(pictures[0]));
         QCOMPARE(readFile(QDir(dir).filePath(QStringLiteral("絵 1.BIN"))), reduced(pictures[1]));
@@ -77,7 +77,7 @@ private Q_SLOTS:
         writePicture(f.path("1.bmp"), patternImage(30, 20));
         writePicture(f.path("2.bmp"), patternImage(800, 600));
         writePicture(f.path("3.bmp"), patternImage(30, 20));
-        f.script.answerFile(selection(f.dir.path(), {"1.bmp", "2.bmp", "3.bmp"}));
+        f.script.answerFiles(selection(f.dir.path(), {"1.bmp", "2.bmp", "3.bmp"}));
         f.session.runBatch();
         QVERIFY(QFile::exists(f.path("1.BIN")));
         QVERIFY(!QFile::exists(f.path("2.BIN")));
@@ -121,7 +121,7 @@ private Q_SLOTS:
         writePicture(f.path("third.bmp"), patternImage(30, 20));
         const QByteArray secondBefore = readFile(f.path(second));
 
-        f.script.answerFile(selection(f.dir.path(), {"first.bmp", second, "third.bmp"}));
+        f.script.answerFiles(selection(f.dir.path(), {"first.bmp", second, "third.bmp"}));
         f.session.runBatch();
         QVERIFY(QFile::exists(f.path("first.BIN")));
         QVERIFY(!QFile::exists(f.path("third.BIN")));
@@ -130,21 +130,22 @@ private Q_SLOTS:
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
     }
 
-    // After several files the dialogs propose, and the caption names, what comes before the first NUL.
+    // After several files the dialogs propose, and the caption names, the folder that holds them.
     void severalFilesLeaveTheFolderAsName()
     {
         Fixture f;
         writePicture(f.path("a.bmp"), patternImage(10, 10));
         writePicture(f.path("d.bmp"), patternImage(10, 10));
-        const QString chosen = selection(f.dir.path(), {"a.bmp", "d.bmp"});
-        f.script.answerFile(chosen);
+        const QStringList chosen = selection(f.dir.path(), {"a.bmp", "d.bmp"});
+        f.script.answerFiles(chosen);
         f.session.runBatch();
-        QCOMPARE(f.session.fileDialog().fileName, chosen);
+        QCOMPARE(f.session.fileDialog().chosenFiles, chosen);
+        QCOMPARE(f.session.fileDialog().fileName, f.dir.path());
         f.script.cancelFile();
         f.session.saveBin();
         QCOMPARE(f.script.fileRequests.last().fileName, f.dir.path());
 
-        f.script.answerFile(selection(f.dir.path(), {"a.BIN", "d.BIN"}));
+        f.script.answerFiles(selection(f.dir.path(), {"a.BIN", "d.BIN"}));
         f.session.openBin();
         QCOMPARE(f.log.caption, f.dir.path());
     }

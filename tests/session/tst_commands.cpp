@@ -221,7 +221,7 @@ private Q_SLOTS:
         f.openPicture(writePicture(f.path("a/p.bmp"), patternImage(10, 10)));
         f.script.cancelFile();
         f.session.exportBmp();
-        QCOMPARE(f.script.fileRequests.last().initDir, f.path("a"));
+        QCOMPARE(f.script.fileRequests.last().folder, f.path("a"));
     }
 
     void openCancelledOrUnreadable()
@@ -339,7 +339,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(f.path("never.BIN")));
         QVERIFY(f.script.fileRequests.isEmpty());
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("注意")});
-        QCOMPARE(f.session.fileDialog().flags, 6);
+        QCOMPARE(f.session.fileDialog().options,
+                 FileDialogState::Option::ConfirmOverwrite | FileDialogState::Option::HideReadOnly);
     }
 
     void bmpExport()
@@ -398,7 +399,7 @@ private Q_SLOTS:
         QCOMPARE(f.log.widthText, QStringLiteral("X=320"));
 
         QFile::remove(dir + QStringLiteral("/写真 1,2.BIN"));
-        f.script.answerFile(QDir::toNativeSeparators(dir) + QChar(u'\0') + QStringLiteral("写真 1,2.bmp"));
+        f.script.answerFiles({QDir::toNativeSeparators(dir + QStringLiteral("/写真 1,2.bmp"))});
         f.session.runBatch();
         QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("自動処理が終了しました。")});
         QCOMPARE(readFile(dir + QStringLiteral("/写真 1,2.BIN")).size(), 76800);

@@ -87,7 +87,6 @@ private Q_SLOTS:
         RecordingPresenter presenter;
         Modal::setPresenter(&presenter);
         Session session;
-        connect(&session, &Session::messageRequested, [](const Message &m) { Modal::message(m); });
         typeInDialog(dir.filePath("b3"), typed.arg(dir.path()));
         session.runBatch();
         Modal::setPresenter(nullptr);

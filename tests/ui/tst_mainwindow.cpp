@@ -63,8 +63,9 @@ private Q_SLOTS:
         auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
         QCOMPARE(toolBar->pos(), QPoint(0, 0));
         QCOMPARE(toolBar->width(), f.window->width());
-        QCOMPARE(f.session().fileDialog().flags, 8);
-        QCOMPARE(f.session().fileDialog().initDir,
+        QCOMPARE(f.session().fileDialog().options,
+                 FileDialogState::Options(FileDialogState::Option::KeepWorkingFolder));
+        QCOMPARE(f.session().fileDialog().folder,
                  QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
         QCOMPARE(QDir::currentPath(), QCoreApplication::applicationDirPath());
     }
@@ -131,35 +132,39 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<bool>("save");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("flags");
-        const QString picture = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
-        const QString binary = QStringLiteral("Binary(*.BIN)|*.BIN");
-        const QString bmp = QStringLiteral("*.BMP|*.BMP");
-        QTest::newRow("mnuopn") << "mnuopn" << false << picture << 8;
-        QTest::newRow("bmpopen") << "bmpopen" << false << picture << 8;
-        QTest::newRow("mnubinopn") << "mnubinopn" << false << binary << 8;
-        QTest::newRow("binopen") << "binopen" << false << binary << 8;
-        QTest::newRow("mnubat") << "mnubat" << false << picture << 0x80208;
-        QTest::newRow("auto") << "auto" << false << picture << 0x80208;
-        QTest::newRow("mnuasav") << "mnuasav" << true << binary << 6;
-        QTest::newRow("binsave") << "binsave" << true << binary << 6;
-        QTest::newRow("mnussav") << "mnussav" << true << bmp << 6;
-        QTest::newRow("bmpsave") << "bmpsave" << true << bmp << 6;
+        QTest::addColumn<QStringList>("filter");
+        QTest::addColumn<FileDialogState::Options>("options");
+        const QStringList picture = {"Picture(*.BMP) (*.BMP)", "Picture(*.JPG) (*.JPG)"};
+        const QStringList binary = {"Binary(*.BIN) (*.BIN)"};
+        const QStringList bmp = {"*.BMP (*.BMP)"};
+        using O = FileDialogState::Option;
+        const FileDialogState::Options keep = O::KeepWorkingFolder;
+        const FileDialogState::Options several = O::KeepWorkingFolder | O::AllowSeveralFiles;
+        const FileDialogState::Options save = O::ConfirmOverwrite | O::HideReadOnly;
+        QTest::newRow("mnuopn") << "mnuopn" << false << picture << keep;
+        QTest::newRow("bmpopen") << "bmpopen" << false << picture << keep;
+        QTest::newRow("mnubinopn") << "mnubinopn" << false << binary << keep;
+        QTest::newRow("binopen") << "binopen" << false << binary << keep;
+        QTest::newRow("mnubat") << "mnubat" << false << picture << several;
+        QTest::newRow("auto") << "auto" << false << picture << several;
+        QTest::newRow("mnuasav") << "mnuasav" << true << binary << save;
+        QTest::newRow("binsave") << "binsave" << true << binary << save;
+        QTest::newRow("mnussav") << "mnussav" << true << bmp << save;
+        QTest::newRow("bmpsave") << "bmpsave" << true << bmp << save;
     }
     void dispatch()
     {
         QFETCH(QString, source);
         QFETCH(bool, save);
-        QFETCH(QString, filter);
-        QFETCH(int, flags);
+        QFETCH(QStringList, filter);
+        QFETCH(FileDialogState::Options, options);
         Fixture f;
         f.session().convertPicture(); // so that BIN saving goes as far as its dialog
         f.trigger(qPrintable(source));
         QCOMPARE(f.script.fileRequests.size(), 1);
         QCOMPARE(f.script.fileRequests.first().save, save);
-        QCOMPARE(f.script.fileRequests.first().filter, filter);
-        QCOMPARE(f.script.fileRequests.first().flags, flags);
+        QCOMPARE(f.script.fileRequests.first().nameFilters, filter);
+        QCOMPARE(f.script.fileRequests.first().options, options);
     }
 
     void convertFromMenuAndToolbar_data()
@@ -183,14 +188,14 @@ private Q_SLOTS:
     void shortcuts_data()
     {
         QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<QString>("filter"); // of the dialog the command asks, or "" for none
+        QTest::addColumn<QString>("filter"); // the first of the dialog the command asks, or "" for none
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("popups");
-        const QString picture = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
-        QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << picture << "変換完了!!" << 0;
-        QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Binary(*.BIN)|*.BIN"
+        QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << "Picture(*.BMP) (*.BMP)"
                                 << "変換完了!!" << 0;
-        QTest::newRow("Ctrl+E") << QKeySequence("Ctrl+E") << "*.BMP|*.BMP"
+        QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Binary(*.BIN) (*.BIN)"
+                                << "変換完了!!" << 0;
+        QTest::newRow("Ctrl+E") << QKeySequence("Ctrl+E") << "*.BMP (*.BMP)"
                                 << "変換完了!!" << 0;
         QTest::newRow("F5") << QKeySequence("F5") << ""
                             << "変換完了!!" << 0;
@@ -212,13 +217,13 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         f.session().convertPicture(); // something to save
         QGuiApplication::clipboard()->setImage(patternImage(12, 8));
-        f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+        f.popups.choices.push_back(QStringLiteral("popcansel"));
         QTest::keySequence(f.window.get(), keys);
         QCOMPARE(f.script.fileRequests.size(), filter.isEmpty() ? 0 : 1);
         if (!filter.isEmpty())
-            QCOMPARE(f.script.fileRequests.first().filter, filter);
+            QCOMPARE(f.script.fileRequests.first().nameFilters.first(), filter);
         QCOMPARE(f.label("Label1")->text(), status);
-        QCOMPARE(f.script.popupsOpened, popups);
+        QCOMPARE(f.popups.opened, popups);
         if (keys == QKeySequence("Ctrl+V"))
             QCOMPARE(f.session().picture(), patternImage(12, 8));
     }
@@ -245,13 +250,13 @@ private Q_SLOTS:
         QFETCH(int, popups);
         Fixture f;
         f.window->show();
-        f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+        f.popups.choices.push_back(QStringLiteral("popcansel"));
         QTest::mousePress(f.picture(), Qt::MouseButton(button), {}, QPoint(50, 50));
-        QCOMPARE(f.script.popupsOpened, popups);
+        QCOMPARE(f.popups.opened, popups);
         // Elsewhere in the window the right button opens nothing.
         QTest::mousePress(f.label("Label2"), Qt::RightButton);
         QTest::mousePress(f.window->centralWidget(), Qt::RightButton, {}, QPoint(600, 400));
-        QCOMPARE(f.script.popupsOpened, popups);
+        QCOMPARE(f.popups.opened, popups);
         QVERIFY(f.script.messages.isEmpty());
         QCOMPARE(f.session().picture().size(), QSize(320, 240));
     }
@@ -262,14 +267,14 @@ private Q_SLOTS:
         Fixture f;
         f.window->show();
         f.session().setPicture(patternImage(60, 30));
-        f.script.popupChoices = {QStringLiteral("popcopy"), QStringLiteral("popcansel")};
+        f.popups.choices = {QStringLiteral("popcopy"), QStringLiteral("popcansel")};
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
                  patternImage(60, 30));
         f.session().setPicture(patternImage(10, 10));
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(f.session().picture(), patternImage(10, 10));
-        f.script.popupChoices = {QStringLiteral("poppaste")};
+        f.popups.choices = {QStringLiteral("poppaste")};
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(f.session().picture(), patternImage(60, 30));
         QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=60"));
@@ -306,11 +311,11 @@ private Q_SLOTS:
         }
         for (const QPoint p : {QPoint(300, 45), QPoint(320, 50), QPoint(320, 62), QPoint(292, 60),
                                QPoint(50, 45), QPoint(100, 60)}) {
-            f.script.popupChoices.push_back(QStringLiteral("popcansel"));
+            f.popups.choices.push_back(QStringLiteral("popcansel"));
             QWidget *target = client->childAt(p);
             QTest::mousePress(target, Qt::RightButton, {}, target->mapFrom(client, p));
         }
-        QCOMPARE(f.script.popupsOpened, 6);
+        QCOMPARE(f.popups.opened, 6);
     }
 
     void onlyThePictureTakesDrops()
@@ -528,18 +533,21 @@ private Q_SLOTS:
     {
         Fixture f;
         Session &s = f.session();
+        using O = FileDialogState::Option;
+        const FileDialogState::Options several = O::KeepWorkingFolder | O::AllowSeveralFiles;
+        const FileDialogState::Options save = O::ConfirmOverwrite | O::HideReadOnly;
         s.runBatch(); // cancelled; leaves the multiple-selection options on
-        QCOMPARE(s.fileDialog().flags, 0x80208);
+        QCOMPARE(s.fileDialog().options, several);
         s.openPicture();
         s.openBin();
-        QCOMPARE(f.script.fileRequests.at(1).flags, 0x80208);
-        QCOMPARE(f.script.fileRequests.at(2).flags, 0x80208);
+        QCOMPARE(f.script.fileRequests.at(1).options, several);
+        QCOMPARE(f.script.fileRequests.at(2).options, several);
         s.exportBmp();
-        QCOMPARE(s.fileDialog().flags, 6);
+        QCOMPARE(s.fileDialog().options, save);
         s.openPicture();
-        QCOMPARE(f.script.fileRequests.last().flags, 6);
+        QCOMPARE(f.script.fileRequests.last().options, save);
         for (const FileRequest &r : f.script.fileRequests)
-            QCOMPARE(r.initDir, s.fileDialog().initDir);
+            QCOMPARE(r.folder, s.fileDialog().folder);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "core/modal.h"
 #include "core/session.h"
 #include "gui/mainwindow.h"
+#include "gui/widgetmodal.h"
 #include "tests/testfiles.h"
 
 #include <QImage>
@@ -24,6 +25,7 @@ struct Fixture
     ~Fixture();
 
     lumivert::ModalScript script;
+    lumivert::PopupScript popups;
     QTemporaryDir dir;
     std::unique_ptr<lumivert::MainWindow> window;
 

@@ -1,23 +1,8 @@
-#include "core/selection.h"
+#include "core/outputnaming.h"
 
 #include "core/fileidentity.h"
 
 namespace lumivert {
-
-QStringList parseSelection(const QString &selection, QChar separator)
-{
-    const QStringList parts = selection.split(QChar(u'\0'));
-    if (parts.size() == 1)
-        return parts;
-    QString folder = parts.first();
-    if (folder.endsWith(separator))
-        folder.chop(1);
-    QStringList files;
-    files.reserve(parts.size() - 1);
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        files << folder + separator + parts.at(i);
-    return files;
-}
 
 std::optional<QString> batchOutputPath(const QString &picturePath)
 {

@@ -1,4 +1,4 @@
-#include "core/selection.h"
+#include "core/outputnaming.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,22 +8,11 @@
 
 using namespace lumivert;
 
-namespace {
-
-QString nul()
-{
-    return QString(QChar(u'\0'));
-}
-
-} // namespace
-
-class TestSelection : public QObject
+class TestOutputNaming : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parse_data();
-    void parse();
     void outputPath_data();
     void outputPath();
     void outputProblem_data();
@@ -32,48 +21,7 @@ private Q_SLOTS:
     void outputThatIsThePicture();
 };
 
-void TestSelection::parse_data()
-{
-    QTest::addColumn<QString>("selection");
-    QTest::addColumn<QChar>("separator");
-    QTest::addColumn<QStringList>("files");
-
-    const QChar slash(u'/');
-    const QChar backslash(u'\\');
-    QTest::newRow("one file") << QStringLiteral("/pics/a.jpg") << slash
-                              << QStringList{QStringLiteral("/pics/a.jpg")};
-    QTest::newRow("one file with a comma")
-        << QStringLiteral("/pics/a,b.jpg") << slash << QStringList{QStringLiteral("/pics/a,b.jpg")};
-    QTest::newRow("several, in the dialog's order")
-        << QStringLiteral("/pics") + nul() + QStringLiteral("b.bmp") + nul() + QStringLiteral("a.jpg") +
-               nul() + QStringLiteral("c.BMP")
-        << slash
-        << QStringList{QStringLiteral("/pics/b.bmp"), QStringLiteral("/pics/a.jpg"),
-                       QStringLiteral("/pics/c.BMP")};
-    QTest::newRow("root folder") << QStringLiteral("/") + nul() + QStringLiteral("a.jpg") + nul() +
-                                        QStringLiteral("b.jpg")
-                                 << slash << QStringList{QStringLiteral("/a.jpg"), QStringLiteral("/b.jpg")};
-    QTest::newRow("drive root") << QStringLiteral("C:\\") + nul() + QStringLiteral("a.bmp") + nul() +
-                                       QStringLiteral("b.bmp")
-                                << backslash
-                                << QStringList{QStringLiteral("C:\\a.bmp"), QStringLiteral("C:\\b.bmp")};
-    QTest::newRow("comma in a name") << QStringLiteral("/p") + nul() + QStringLiteral("a,b.jpg") + nul() +
-                                            QStringLiteral("c.jpg")
-                                     << slash
-                                     << QStringList{QStringLiteral("/p/a,b.jpg"), QStringLiteral("/p/c.jpg")};
-    QTest::newRow("blanks and non-ASCII")
-        << QStringLiteral("/写真 集") + nul() + QStringLiteral("春 1.jpg") + nul() + QStringLiteral("夏.bmp")
-        << slash << QStringList{QStringLiteral("/写真 集/春 1.jpg"), QStringLiteral("/写真 集/夏.bmp")};
-}
-
-void TestSelection::parse()
-{
-    QFETCH(QString, selection);
-    QFETCH(QChar, separator);
-    QTEST(parseSelection(selection, separator), "files");
-}
-
-void TestSelection::outputPath_data()
+void TestOutputNaming::outputPath_data()
 {
     QTest::addColumn<QString>("picture");
     QTest::addColumn<QString>("output"); // null when there is none
@@ -87,7 +35,7 @@ void TestSelection::outputPath_data()
     QTest::newRow("too short") << QStringLiteral("ab") << QString();
 }
 
-void TestSelection::outputPath()
+void TestOutputNaming::outputPath()
 {
     QFETCH(QString, picture);
     QFETCH(QString, output);
@@ -98,7 +46,7 @@ void TestSelection::outputPath()
         QCOMPARE(*path, output);
 }
 
-void TestSelection::outputProblem_data()
+void TestOutputNaming::outputProblem_data()
 {
     QTest::addColumn<QString>("picture");
     QTest::addColumn<QChar>("separator");
@@ -116,7 +64,7 @@ void TestSelection::outputProblem_data()
     QTest::newRow("drive folder kept") << QStringLiteral("C:\\x\\a.bmp") << QChar(u'\\') << false;
 }
 
-void TestSelection::outputProblem()
+void TestOutputNaming::outputProblem()
 {
     QFETCH(QString, picture);
     QFETCH(QChar, separator);
@@ -127,7 +75,7 @@ void TestSelection::outputProblem()
     QVERIFY2(problem.isEmpty() != refused, qPrintable(output));
 }
 
-void TestSelection::outputThatIsThePicture_data()
+void TestOutputNaming::outputThatIsThePicture_data()
 {
     QTest::addColumn<int>("link"); // 0: none, 1: symbolic, 2: hard
 
@@ -136,7 +84,7 @@ void TestSelection::outputThatIsThePicture_data()
     QTest::newRow("hard link to the picture") << 2;
 }
 
-void TestSelection::outputThatIsThePicture()
+void TestOutputNaming::outputThatIsThePicture()
 {
     QFETCH(int, link);
 
@@ -152,5 +100,5 @@ void TestSelection::outputThatIsThePicture()
              link ? QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。") : QString());
 }
 
-QTEST_GUILESS_MAIN(TestSelection)
-#include "tst_selection.moc"
+QTEST_GUILESS_MAIN(TestOutputNaming)
+#include "tst_outputnaming.moc"

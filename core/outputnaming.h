@@ -7,10 +7,6 @@
 
 namespace lumivert {
 
-// The files of a dialog result that allows several: a full path alone, or a folder followed by a
-// NUL and a name per file. A folder that ends in a separator (the root) is joined without doubling it.
-QStringList parseSelection(const QString &selection, QChar separator);
-
 // A picture's BIN file: its path with the last three characters replaced by "BIN"
 // (a.bmp -> a.BIN, a.jpeg -> a.jBIN, photo -> phBIN). None when the path is shorter than three.
 std::optional<QString> batchOutputPath(const QString &picturePath);
