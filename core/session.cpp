@@ -3,7 +3,6 @@
 #include "core/binformat.h"
 #include "core/dialogfilter.h"
 #include "core/fittedpicture.h"
-#include "core/fitting.h"
 #include "core/outputnaming.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
