@@ -209,7 +209,7 @@ private Q_SLOTS:
         row("unknown command", {"frobnicate"}, 2, {"lumivert-cli: unknown command 'frobnicate'", tryHelp},
             {});
         row("bad jobs", {"convert", "-j", "0", "good.png"}, 2,
-            {"lumivert-cli: --jobs needs a number from 1 to 1024, not '0'", tryHelp}, {});
+            {"lumivert-cli: --jobs needs a number from 1 to 64, not '0'", tryHelp}, {});
         row("-o with a folder", {"convert", "-o", "x.BIN", "pics"}, 2,
             {"lumivert-cli: -o names one output, but pics is a folder", tryHelp}, {});
         row("-o with two pictures", {"convert", "-o", "x.BIN", "good.png", "big.png"}, 2,
