@@ -206,7 +206,7 @@ int runShow(const Arguments &args, std::FILE *err)
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, format.toLatin1());
-        takeLibraryMessages();
+        clearLibraryMessages();
         if (!writer.write(rendered.image))
             return fail(QStringLiteral("cannot encode %1: %2").arg(quoteName(output), writer.errorString()));
     }
@@ -245,7 +245,7 @@ FileInfoLine describeFile(const QString &path)
     // and a large photograph shrunk while it is decoded.
     PictureOptions options;
     options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
-    takeLibraryMessages();
+    clearLibraryMessages();
     const PictureLoad load = loadPicture(&file, options);
     if (load.loaded()) {
         QString text =

@@ -69,7 +69,7 @@ PreparedPicture preparePicture(const QString &path, const ConversionSettings &se
 {
     PictureOptions options;
     options.fitInto = settings.fit;
-    takeLibraryMessages(); // what an earlier picture left
+    clearLibraryMessages(); // what an earlier picture left
     PictureLoad load =
         path == StandardStream ? loadPicture(settings.standardInput, options) : loadPicture(path, options);
     switch (load.status) {

@@ -13,7 +13,7 @@
 #else
 #include <io.h>
 #define isatty _isatty
-#define STDERR_FILENO 2
+#define fileno _fileno
 #endif
 
 namespace {
@@ -34,12 +34,12 @@ void keepStandardStreamsTaken()
 #endif
 }
 
-int run(const QStringList &arguments)
+int run(const QStringList &arguments, std::FILE *err)
 {
     using namespace lumivert::cli;
     const ParsedArguments parsed = parseArguments(arguments);
     if (!parsed.arguments) {
-        printUsageError(stderr, parsed.error);
+        printUsageError(err, parsed.error);
         return UsageError;
     }
     const Arguments &args = *parsed.arguments;
@@ -51,11 +51,11 @@ int run(const QStringList &arguments)
         std::puts(versionText().toLocal8Bit().constData());
         return AllDone;
     case Command::Convert:
-        return runConvert(args, stderr, isatty(STDERR_FILENO));
+        return runConvert(args, err, isatty(fileno(err)));
     case Command::Show:
-        return runShow(args, stderr);
+        return runShow(args, err);
     case Command::Info:
-        return runInfo(args, stdout, stderr);
+        return runInfo(args, stdout, err);
     }
     return UsageError;
 }
@@ -77,5 +77,6 @@ int main(int argc, char *argv[])
         arguments.append(decodeArgument(QByteArray(argv[i])));
     QCoreApplication app(argc, argv);
 #endif
-    return closeOutput(stdout, stderr, run(arguments));
+    std::FILE *err = catchLibraryOutput();
+    return closeOutput(stdout, err, run(arguments, err));
 }
