@@ -325,7 +325,7 @@ QString usageText()
         "  -q, --quiet            accepted; show prints nothing but errors anyway\n"
         "\n"
         "info: prints each picture's size and format, or a BIN file's geometry; a file it cannot\n"
-        "read is reported and the others are still described.\n"
+        "read is reported and the others are still described. A FILE of - is standard input.\n"
         "  -k, --keep-going       accepted; info always goes on\n"
         "  -q, --quiet            accepted; info prints its descriptions all the same\n"
         "\n"

@@ -266,11 +266,34 @@ FileInfoLine describeFile(const QString &path)
     return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
 }
 
+namespace {
+
+// Standard input read whole (it can be read only once), then taken as a picture or a BIN file.
+FileInfoLine describeStandardInput()
+{
+    QByteArray bytes;
+    const QString problem = readStandardInput(bytes);
+    if (!problem.isEmpty())
+        return {QString(), problem};
+    PictureOptions options;
+    options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
+    clearLibraryMessages();
+    const PictureLoad load = loadPicture(bytes, options);
+    if (load.loaded())
+        return {QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format)),
+                QString()};
+    if (const auto geometry = binGeometry(bytes.size()))
+        return {QStringLiteral("BIN %1 (%2 bytes)").arg(sizeText(*geometry)).arg(bytes.size()), QString()};
+    return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
+}
+
+} // namespace
+
 int runInfo(const Arguments &args, std::FILE *out, std::FILE *err)
 {
     int status = AllDone;
     for (const QString &path : args.inputs) {
-        const FileInfoLine line = describeFile(path);
+        const FileInfoLine line = path == StandardStream ? describeStandardInput() : describeFile(path);
         if (!line.error.isEmpty()) {
             std::fflush(out);
             printLine(err, errorLine(path, line.error));

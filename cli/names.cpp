@@ -1,7 +1,6 @@
 #include "cli/names.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <vector>
 
@@ -146,11 +145,7 @@ bool isRepresentable(const QString &path)
         if (isKeptByte(path.at(i), i > 0 ? path.at(i - 1) : QChar()))
             return false;
     }
-    if (!path.contains(QChar(QChar::ReplacementCharacter)))
-        return true;
-    // A listing shows a byte that is not UTF-8 as U+FFFD; the name then names no file.
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return true;
 }
 
 QString quoteName(const QString &name)

@@ -13,8 +13,7 @@ QString decodeArgument(const QByteArray &raw);
 // The bytes a name stands for, the kept bytes of decodeArgument included.
 QByteArray nameBytes(const QString &name);
 
-// Whether a file can be reached by this name: not when it holds bytes that are not UTF-8, whether
-// they came from the command line or from a folder listing (which shows them as U+FFFD).
+// Whether a file can be reached by this name: not when it holds bytes kept by decodeArgument.
 bool isRepresentable(const QString &path);
 
 // A name for a message, with native separators, quoted as GNU tools quote names: as it is when

@@ -100,10 +100,6 @@ void collectPictures(const QString &folder, bool recursive, const QStringList &e
         const bool wanted = entry.isDir() ? recursive : hasPictureExtension(entry.fileName(), extensions);
         if (!wanted)
             continue;
-        if (!isRepresentable(path)) {
-            found.problems.push_back({path, unrepresentableName()});
-            continue;
-        }
         if (!entry.isDir())
             found.pictures.append(path);
         else if (!entry.isSymLink()) // a link may lead back up the tree
