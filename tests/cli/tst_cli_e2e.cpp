@@ -322,6 +322,8 @@ private Q_SLOTS:
             1,
             {"lumivert-cli: real/a.png: its output real/a.BIN is also the output of link/a.jpg",
              "0 converted, 1 failed"});
+        row("info of standard input", R"("$cli" info - <good.png | grep -qx -- "-: picture 64x48 png")", 0,
+            {});
         row("hard links",
             R"(ln good.png also.png; "$cli" convert -q good.png also.png && cmp good.BIN also.BIN)", 0, {});
         row("decoder's own words", R"(head -c 300 good.png >cut.png; "$cli" convert cut.png)", 1,
