@@ -12,10 +12,10 @@
 #endif
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define LUMIVERT_SANITIZED 1
+#define LUMIVERT_SANITIZER_BUILD 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define LUMIVERT_SANITIZED 1
+#define LUMIVERT_SANITIZER_BUILD 1
 #endif
 #endif
 
@@ -77,7 +77,7 @@ void installLibraryMessageHandler()
 
 std::FILE *catchLibraryOutput()
 {
-#if defined(Q_OS_UNIX) && !defined(LUMIVERT_SANITIZED)
+#if defined(Q_OS_UNIX) && !defined(LUMIVERT_SANITIZER_BUILD)
     int ends[2];
     if (::pipe(ends) != 0)
         return stderr;

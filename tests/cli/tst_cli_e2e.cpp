@@ -334,6 +334,10 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QFETCH(int, status);
         QFETCH(QStringList, err);
+        // A sanitizer's report must reach the terminal, so there the standard error stream is left alone.
+        if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED") &&
+            QTest::currentDataTag() == QLatin1String("decoder's own words"))
+            QSKIP("libpng's lines are not caught in a sanitizer build");
         QTemporaryDir dir;
         save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
         writeAll(dir.filePath("screen.BIN"), QByteArray(SmallBinLength, '\x5a'));
