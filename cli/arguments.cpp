@@ -3,6 +3,7 @@
 #include "core/version.h"
 
 #include <QColor>
+#include <QDir>
 
 #include <array>
 
@@ -20,7 +21,7 @@ struct OptionSpec
     int commands;
 };
 
-constexpr std::array<OptionSpec, 12> options{{
+constexpr std::array<OptionSpec, 13> options{{
     {"output", 'o', true, ConvertBit | ShowBit},
     {"out-dir", 0, true, ConvertBit},
     {"recursive", 'r', false, ConvertBit},
@@ -29,6 +30,7 @@ constexpr std::array<OptionSpec, 12> options{{
     {"fit", 0, true, ConvertBit},
     {"background", 0, true, ConvertBit},
     {"size", 0, true, ShowBit},
+    {"force", 'f', false, ShowBit},
     {"keep-going", 'k', false, ConvertBit | InfoBit},
     {"quiet", 'q', false, ConvertBit | ShowBit | InfoBit},
     {"help", 'h', false, ConvertBit | ShowBit | InfoBit},
@@ -79,18 +81,18 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
     if (name == QLatin1String("output")) {
         if (value.isEmpty())
             return QStringLiteral("--output needs a file name");
-        a.output = value;
+        a.output = QDir::fromNativeSeparators(value);
     } else if (name == QLatin1String("out-dir")) {
         if (value.isEmpty())
             return QStringLiteral("--out-dir needs a folder name");
-        a.outDir = value;
+        a.outDir = QDir::fromNativeSeparators(value);
     } else if (name == QLatin1String("recursive")) {
         a.recursive = true;
     } else if (name == QLatin1String("jobs")) {
         bool ok = false;
         const int n = value.toInt(&ok);
-        if (!ok || n < 1 || n > 1024)
-            return QStringLiteral("--jobs needs a number from 1 to 1024, not '%1'").arg(value);
+        if (!ok || n < 1 || n > MostJobs)
+            return QStringLiteral("--jobs needs a number from 1 to %1, not '%2'").arg(MostJobs).arg(value);
         a.jobs = n;
     } else if (name == QLatin1String("dither")) {
         const auto d = parseDither(value);
@@ -113,6 +115,8 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
         if (!s || s->width() > 65535 || s->height() > 65535)
             return QStringLiteral("--size must be WIDTHxHEIGHT, such as 320x240, not '%1'").arg(value);
         a.size = s;
+    } else if (name == QLatin1String("force")) {
+        a.force = true;
     } else if (name == QLatin1String("keep-going")) {
         a.keepGoing = true;
     } else if (name == QLatin1String("quiet")) {
@@ -162,13 +166,30 @@ ParsedArguments parseArguments(const QStringList &args)
     bool haveCommand = false;
     bool optionsEnded = false;
     QList<const OptionSpec *> seen;
+    std::optional<Command> early; // --help or --version: nothing else matters
 
-    for (qsizetype i = 0; i < args.size(); ++i) {
+    // One option with its value, if it was given one; returns the reason when it is not usable.
+    const auto take = [&](const OptionSpec &spec, std::optional<QString> value, const QString &shown,
+                          qsizetype &i) -> QString {
+        if (spec.longName == QLatin1String("help")) {
+            early = early.value_or(Command::Help);
+            return {};
+        }
+        if (spec.longName == QLatin1String("version")) {
+            early = early.value_or(Command::Version);
+            return {};
+        }
+        if (spec.takesValue && !value) {
+            if (i + 1 >= args.size())
+                return QStringLiteral("option '%1' needs a value").arg(shown);
+            value = args.at(++i);
+        }
+        seen.append(&spec);
+        return applyOption(a, spec, value.value_or(QString()));
+    };
+
+    for (qsizetype i = 0; i < args.size() && !early; ++i) {
         const QString &arg = args.at(i);
-        const OptionSpec *spec = nullptr;
-        std::optional<QString> value;
-        QString shown = arg;
-
         if (!optionsEnded && arg == QLatin1String("--")) {
             optionsEnded = true;
             continue;
@@ -176,60 +197,54 @@ ParsedArguments parseArguments(const QStringList &args)
         if (!optionsEnded && arg.startsWith(QLatin1String("--"))) {
             const qsizetype eq = arg.indexOf(QLatin1Char('='));
             const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
-            spec = findLong(name);
-            shown = QStringLiteral("--") + name;
+            const OptionSpec *spec = findLong(name);
+            const QString shown = QStringLiteral("--") + name;
             if (!spec)
                 return failure(QStringLiteral("unknown option '%1'").arg(shown));
-            if (eq >= 0) {
-                if (!spec->takesValue)
-                    return failure(QStringLiteral("option '%1' takes no value").arg(shown));
-                value = arg.mid(eq + 1);
-            }
-        } else if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
-            spec = findShort(arg.at(1));
-            shown = arg.left(2);
-            if (!spec)
-                return failure(QStringLiteral("unknown option '%1'").arg(shown));
-            if (arg.size() > 2) {
-                if (!spec->takesValue)
-                    return failure(QStringLiteral("option '%1' takes no value").arg(shown));
-                value = arg.mid(2);
-            }
+            if (eq >= 0 && !spec->takesValue)
+                return failure(QStringLiteral("option '%1' takes no value").arg(shown));
+            const QString problem =
+                take(*spec, eq >= 0 ? std::optional<QString>(arg.mid(eq + 1)) : std::nullopt, shown, i);
+            if (!problem.isEmpty())
+                return failure(problem);
+            continue;
         }
-
-        if (!spec) {
-            if (haveCommand) {
-                a.inputs.append(arg);
-                continue;
+        if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
+            // -kq is -k -q; an option that takes a value takes the rest (-j2) or the next argument.
+            for (qsizetype k = 1; k < arg.size() && !early; ++k) {
+                const OptionSpec *spec = findShort(arg.at(k));
+                const QString shown = QLatin1Char('-') + arg.at(k);
+                if (!spec)
+                    return failure(QStringLiteral("unknown option '%1'").arg(shown));
+                const bool rest = spec->takesValue && k + 1 < arg.size();
+                const QString problem =
+                    take(*spec, rest ? std::optional<QString>(arg.mid(k + 1)) : std::nullopt, shown, i);
+                if (!problem.isEmpty())
+                    return failure(problem);
+                if (spec->takesValue)
+                    break;
             }
-            if (arg == QLatin1String("convert"))
-                a.command = Command::Convert;
-            else if (arg == QLatin1String("show"))
-                a.command = Command::Show;
-            else if (arg == QLatin1String("info"))
-                a.command = Command::Info;
-            else
-                return failure(QStringLiteral("unknown command '%1'").arg(arg));
-            haveCommand = true;
             continue;
         }
 
-        if (spec->longName == QLatin1String("help"))
-            return {Arguments{}, {}};
-        if (spec->longName == QLatin1String("version")) {
-            Arguments v;
-            v.command = Command::Version;
-            return {v, {}};
+        if (haveCommand) {
+            a.inputs.append(arg == QLatin1String("-") ? arg : QDir::fromNativeSeparators(arg));
+            continue;
         }
-        if (spec->takesValue && !value) {
-            if (i + 1 >= args.size())
-                return failure(QStringLiteral("option '%1' needs a value").arg(shown));
-            value = args.at(++i);
-        }
-        const QString problem = applyOption(a, *spec, value.value_or(QString()));
-        if (!problem.isEmpty())
-            return failure(problem);
-        seen.append(spec);
+        if (arg == QLatin1String("convert"))
+            a.command = Command::Convert;
+        else if (arg == QLatin1String("show"))
+            a.command = Command::Show;
+        else if (arg == QLatin1String("info"))
+            a.command = Command::Info;
+        else
+            return failure(QStringLiteral("unknown command '%1'").arg(arg));
+        haveCommand = true;
+    }
+    if (early) {
+        Arguments e;
+        e.command = *early;
+        return {e, {}};
     }
 
     if (!haveCommand)
@@ -248,10 +263,16 @@ ParsedArguments parseArguments(const QStringList &args)
             return failure(QStringLiteral("-o names one output, so it takes exactly one picture"));
         if (!a.output.isEmpty() && !a.outDir.isEmpty())
             return failure(QStringLiteral("-o and --out-dir cannot be used together"));
+        if (a.output.isEmpty() && a.inputs.contains(QLatin1String("-")))
+            return failure(
+                QStringLiteral("a picture read from standard input needs -o (-o - for standard output)"));
         break;
     case Command::Show:
         if (a.inputs.size() != 1)
             return failure(QStringLiteral("show takes exactly one BIN file"));
+        if (a.output.isEmpty() && a.inputs.constFirst() == QLatin1String("-"))
+            return failure(
+                QStringLiteral("a BIN file read from standard input needs -o (-o - for standard output)"));
         break;
     case Command::Info:
         if (a.inputs.isEmpty())
@@ -280,28 +301,39 @@ QString usageText()
         "\n"
         "convert: writes one BIN file per picture, by default beside it with its extension\n"
         "replaced by BIN (a.jpg -> a.BIN; a name without extension gets .BIN appended).\n"
-        "Pictures over 640x480 are refused unless --fit is given.\n"
-        "  -o, --output FILE      the BIN file to write (one picture only)\n"
+        "Pictures over 640x480 are refused unless --fit is given. An existing BIN file is\n"
+        "replaced, but never an input, a picture, or a file that two inputs would write.\n"
+        "A PICTURE of - is read from standard input (needs -o).\n"
+        "  -o, --output FILE      the BIN file to write (one picture only; - for standard output)\n"
         "      --out-dir DIR      write the BIN files into DIR (a folder's sub-folders are kept)\n"
         "  -r, --recursive        take the pictures of sub-folders too\n"
-        "  -j, --jobs N           convert N pictures at a time (default: one per core)\n"
+        "  -j, --jobs N           convert N pictures at a time, 1 to 64 (default: one per core;\n"
+        "                         at most four per core are used)\n"
         "      --dither METHOD    none (default, plain truncation), floyd-steinberg or ordered\n"
         "      --fit WxH          320x240 or 640x480: shrink larger pictures keeping their aspect\n"
         "                         and centre every picture on a WxH background\n"
         "      --background COLOR the colour around a fitted picture (default black)\n"
         "  -k, --keep-going       go on after a file fails (default: stop at the first)\n"
-        "  -q, --quiet            no progress bar\n"
+        "  -q, --quiet            no progress bar and no closing line\n"
         "\n"
-        "show: renders a BIN file as the display shows it, by default into FILE.png.\n"
-        "  -o, --output PICTURE   the picture to write (.png, .bmp or another format Qt writes)\n"
+        "show: renders a BIN file as the display shows it, by default into FILE.png,\n"
+        "which must not exist yet. A FILE.BIN of - is read from standard input (needs -o).\n"
+        "  -o, --output PICTURE   the picture to write (.png, .bmp or another format Qt writes),\n"
+        "                         replaced if it exists; - writes a PNG to standard output\n"
         "      --size WxH         the geometry of a file that is neither 76800 nor 307200 bytes long\n"
+        "  -f, --force            replace FILE.png when it exists\n"
+        "  -q, --quiet            accepted; show prints nothing but errors anyway\n"
         "\n"
         "info: prints each picture's size and format, or a BIN file's geometry; a file it cannot\n"
-        "read is reported and the others are still described (-k changes nothing here).\n"
+        "read is reported and the others are still described. A FILE of - is standard input.\n"
+        "  -k, --keep-going       accepted; info always goes on\n"
+        "  -q, --quiet            accepted; info prints its descriptions all the same\n"
         "\n"
         "  -h, --help             this text\n"
         "      --version          the version\n"
         "\n"
+        "Short options combine (-kq, -kj2); -- ends the options. Names in messages are quoted\n"
+        "as a shell would need them ('a b.jpg', 'bad'$'\\n''name.jpg').\n"
         "convert ends with a line \"N converted, M failed\" on stderr (not with --quiet).\n"
         "Exit status: 0 all files done, 1 some file failed, 2 usage error.\n");
 }

@@ -27,7 +27,11 @@ struct Arguments
     std::optional<QSize> size; // show --size
     bool keepGoing = false;
     bool quiet = false;
+    bool force = false; // show: replace an existing picture it was not told to write
 };
+
+// The most --jobs takes; a run uses at most four per core of these.
+constexpr int MostJobs = 64;
 
 // The parsed command line, or the reason it is not usable (exit status 2).
 struct ParsedArguments
@@ -36,7 +40,8 @@ struct ParsedArguments
     QString error;
 };
 
-// Parses the arguments after the program name.
+// Parses the arguments after the program name. Short options may be combined (-kq, -kj2), "--" ends
+// the options, and "-" is an input (standard input), not an option.
 ParsedArguments parseArguments(const QStringList &args);
 
 // "640x480" and the like; none when the text is not two positive numbers joined by 'x'.

@@ -1,6 +1,8 @@
 #include "cli/commands.h"
 
 #include "cli/conversion.h"
+#include "cli/librarymessages.h"
+#include "cli/names.h"
 #include "cli/plan.h"
 #include "cli/reporter.h"
 #include "cli/runner.h"
@@ -15,6 +17,10 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QThread>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace lumivert::cli {
 
@@ -48,6 +54,33 @@ void printUsageError(std::FILE *err, const QString &reason)
     printLine(err, QStringLiteral("Try 'lumivert-cli --help'."));
 }
 
+int closeOutput(std::FILE *out, std::FILE *err, int status)
+{
+    // Nothing pending on a closed stream is no error; a write that failed, or could not be flushed, is.
+    errno = 0;
+    bool failed = std::fflush(out) != 0;
+    int error = errno;
+    failed = std::ferror(out) != 0 || failed;
+    if (std::fclose(out) != 0 && errno != EBADF && !failed) {
+        failed = true;
+        error = errno;
+    }
+    if (!failed)
+        return status;
+    printLine(err, error ? QStringLiteral("lumivert-cli: write error: %1")
+                               .arg(QString::fromLocal8Bit(std::strerror(error)))
+                         : QStringLiteral("lumivert-cli: write error"));
+    return SomeFailed;
+}
+
+int workerCount(int requested, int cores)
+{
+    // More workers than this only add memory (a fitted picture holds tens of megabytes while it is
+    // decoded), not speed.
+    const int most = std::min(4 * std::max(cores, 1), MostJobs);
+    return std::clamp(requested > 0 ? requested : cores, 1, most);
+}
+
 int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
 {
     const ConversionPlan plan =
@@ -74,7 +107,15 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
     settings.dither = args.dither;
     settings.fit = args.fit;
     settings.background = args.background;
-    const int jobs = args.jobs > 0 ? args.jobs : QThread::idealThreadCount();
+    if (args.inputs.contains(StandardStream)) {
+        const QString problem = readStandardInput(settings.standardInput);
+        if (!problem.isEmpty()) {
+            reporter.fileFailed(StandardStream, problem);
+            summarise();
+            return SomeFailed;
+        }
+    }
+    const int jobs = workerCount(args.jobs, QThread::idealThreadCount());
 
     reporter.startProgress(qsizetype(plan.conversions.size()));
     const bool ok = runConversions(plan.conversions, settings, jobs, args.keepGoing, reporter);
@@ -112,35 +153,51 @@ RenderedBin renderBin(const QByteArray &bytes, std::optional<QSize> size)
 int runShow(const Arguments &args, std::FILE *err)
 {
     const QString input = args.inputs.constFirst();
+    const bool toStandardOutput = args.output == StandardStream;
     const QString output = args.output.isEmpty() ? withExtension(input, QStringLiteral("png")) : args.output;
-    const QString format = lowerSuffix(output);
+    // Standard output takes PNG: a stream has no name to tell a format from.
+    const QString format = toStandardOutput ? QStringLiteral("png") : lowerSuffix(output);
     if (format != QLatin1String("bmp") &&
         !QImageWriter::supportedImageFormats().contains(format.toLatin1())) {
-        printUsageError(
-            err,
-            QStringLiteral("cannot tell a picture format from the name %1 (use .png or .bmp)").arg(output));
+        printUsageError(err,
+                        QStringLiteral("cannot tell a picture format from the name %1 (use .png or .bmp)")
+                            .arg(quoteName(output)));
         return UsageError;
     }
     const auto fail = [&](const QString &reason) {
         printLine(err, errorLine(input, reason));
         return SomeFailed;
     };
+    if (!isRepresentable(input))
+        return fail(QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it"));
+    // A picture of that name may be the user's own (show a.BIN beside the a.png it came from).
+    if (args.output.isEmpty() && !args.force && QFileInfo(output).exists())
+        return fail(QStringLiteral("%1 already exists; not replaced (name it with -o, or give --force)")
+                        .arg(quoteName(output)));
 
-    QFile file(input);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot open: %1").arg(file.errorString()));
-    if (file.size() > LongestBin)
-        return fail(QStringLiteral("is %1 bytes long, too long for a BIN file").arg(file.size()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("cannot read: %1").arg(file.errorString()));
-    file.close();
+    QByteArray bytes;
+    if (input == StandardStream) {
+        const QString problem = readStandardInput(bytes);
+        if (!problem.isEmpty())
+            return fail(problem);
+        if (bytes.size() > LongestBin)
+            return fail(QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBin));
+    } else {
+        QFile file(input);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot open: %1").arg(file.errorString()));
+        if (file.size() > LongestBin)
+            return fail(QStringLiteral("is %1 bytes long, too long for a BIN file").arg(file.size()));
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return fail(QStringLiteral("cannot read: %1").arg(file.errorString()));
+    }
 
     const RenderedBin rendered = renderBin(bytes, args.size);
     if (rendered.image.isNull())
         return fail(rendered.error);
-    if (sameFile(input, output))
-        return fail(QStringLiteral("the output %1 is the input; not overwritten").arg(output));
+    if (!toStandardOutput && sameFile(input, output))
+        return fail(QStringLiteral("the output %1 is the input; not overwritten").arg(quoteName(output)));
 
     QByteArray encoded;
     if (format == QLatin1String("bmp")) {
@@ -149,18 +206,25 @@ int runShow(const Arguments &args, std::FILE *err)
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, format.toLatin1());
+        clearLibraryMessages();
         if (!writer.write(rendered.image))
-            return fail(QStringLiteral("cannot encode %1: %2").arg(output, writer.errorString()));
+            return fail(QStringLiteral("cannot encode %1: %2").arg(quoteName(output), writer.errorString()));
+    }
+    if (toStandardOutput) {
+        const QString problem = writeStandardOutput(encoded);
+        return problem.isEmpty() ? AllDone : fail(problem);
     }
     const QString problem = saveBytes(output, encoded);
     if (!problem.isEmpty())
-        return fail(QStringLiteral("cannot write %1: %2").arg(output, problem));
+        return fail(QStringLiteral("cannot write %1: %2").arg(quoteName(output), problem));
     return AllDone;
 }
 
 FileInfoLine describeFile(const QString &path)
 {
     const QFileInfo info(path);
+    if (!isRepresentable(path))
+        return {QString(), QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it")};
     if (!info.exists())
         return {QString(), QStringLiteral("no such file")};
     if (info.isDir())
@@ -181,6 +245,7 @@ FileInfoLine describeFile(const QString &path)
     // and a large photograph shrunk while it is decoded.
     PictureOptions options;
     options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
+    clearLibraryMessages();
     const PictureLoad load = loadPicture(&file, options);
     if (load.loaded()) {
         QString text =
@@ -191,18 +256,44 @@ FileInfoLine describeFile(const QString &path)
                         .arg(MaxPictureHeight);
         return {text, QString()};
     }
-    if (!load.format.isEmpty())
-        return {QString(), QStringLiteral("cannot read the picture: %1").arg(load.error)};
+    if (!load.format.isEmpty()) {
+        const QString said = takeLibraryMessages();
+        return {QString(), QStringLiteral("cannot read the picture: %1").arg(load.error) +
+                               (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said))};
+    }
     if (binGeometry(info.size()))
         return {describeBin(info.size()), QString()};
     return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
 }
 
+namespace {
+
+// Standard input read whole (it can be read only once), then taken as a picture or a BIN file.
+FileInfoLine describeStandardInput()
+{
+    QByteArray bytes;
+    const QString problem = readStandardInput(bytes);
+    if (!problem.isEmpty())
+        return {QString(), problem};
+    PictureOptions options;
+    options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
+    clearLibraryMessages();
+    const PictureLoad load = loadPicture(bytes, options);
+    if (load.loaded())
+        return {QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format)),
+                QString()};
+    if (const auto geometry = binGeometry(bytes.size()))
+        return {QStringLiteral("BIN %1 (%2 bytes)").arg(sizeText(*geometry)).arg(bytes.size()), QString()};
+    return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
+}
+
+} // namespace
+
 int runInfo(const Arguments &args, std::FILE *out, std::FILE *err)
 {
     int status = AllDone;
     for (const QString &path : args.inputs) {
-        const FileInfoLine line = describeFile(path);
+        const FileInfoLine line = path == StandardStream ? describeStandardInput() : describeFile(path);
         if (!line.error.isEmpty()) {
             std::fflush(out);
             printLine(err, errorLine(path, line.error));
@@ -210,7 +301,7 @@ int runInfo(const Arguments &args, std::FILE *out, std::FILE *err)
             status = SomeFailed;
             continue;
         }
-        printLine(out, QStringLiteral("%1: %2").arg(path, line.text));
+        printLine(out, QStringLiteral("%1: %2").arg(quoteName(path), line.text));
     }
     return status;
 }

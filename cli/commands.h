@@ -31,4 +31,11 @@ RenderedBin renderBin(const QByteArray &bytes, std::optional<QSize> size);
 
 void printUsageError(std::FILE *err, const QString &reason);
 
+// Flushes and closes `out` as GNU tools do at exit: a write that failed on the way (a full disk, a
+// closed stream) turns `status` into SomeFailed with a message on `err`.
+int closeOutput(std::FILE *out, std::FILE *err, int status);
+
+// How many pictures a run converts at once for --jobs `requested` (0: one per core).
+int workerCount(int requested, int cores);
+
 } // namespace lumivert::cli

@@ -1,5 +1,8 @@
 #include "cli/conversion.h"
 
+#include "cli/librarymessages.h"
+#include "cli/names.h"
+#include "cli/plan.h"
 #include "core/fittedpicture.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
@@ -8,13 +11,42 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
 namespace lumivert::cli {
 
 namespace {
 
 QString unreadable(const QString &reason)
 {
-    return QStringLiteral("cannot read the picture: %1").arg(reason);
+    // The decoder's own words, when it said any, tell what the reader's summary does not.
+    const QString said = takeLibraryMessages();
+    return QStringLiteral("cannot read the picture: %1").arg(reason) +
+           (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said));
+}
+
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Creates a folder and those above it; returns the system's reason when that fails.
+QString makeFolder(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    const std::filesystem::path path(folder.toStdWString());
+#else
+    const std::filesystem::path path(nameBytes(folder).toStdString());
+#endif
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (!error)
+        return {};
+    return QString::fromLocal8Bit(error.message());
 }
 
 QString tooLarge(QSize size)
@@ -35,7 +67,10 @@ PreparedPicture failed(const QString &reason)
 
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings)
 {
-    PictureLoad load = loadFittedPicture(path, settings.fit, settings.background);
+    clearLibraryMessages(); // what an earlier picture left
+    PictureLoad load = path == StandardStream
+                           ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
+                           : loadFittedPicture(path, settings.fit, settings.background);
     switch (load.status) {
     case PictureLoad::Loaded:
         return {std::move(load.image), QString()};
@@ -55,12 +90,41 @@ void reducePicture(const QImage &image, const ConversionSettings &settings, Work
 
 QString writeBin(const QString &output, const QByteArray &bytes)
 {
+    if (output == StandardStream)
+        return writeStandardOutput(bytes);
     const QString folder = QFileInfo(output).path();
-    if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
-        return QStringLiteral("cannot create the folder %1").arg(folder);
+    if (!QFileInfo::exists(folder)) {
+        const QString why = makeFolder(folder);
+        if (!why.isEmpty())
+            return QStringLiteral("cannot create the folder %1: %2").arg(quoteName(folder), why);
+    }
     const QString problem = saveBytesUnsynced(output, bytes);
     if (!problem.isEmpty())
-        return QStringLiteral("cannot write %1: %2").arg(output, problem);
+        return QStringLiteral("cannot write %1: %2").arg(quoteName(output), problem);
+    return {};
+}
+
+QString writeStandardOutput(const QByteArray &bytes)
+{
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        return QStringLiteral("cannot write to standard output: %1").arg(systemReason());
+    return {};
+}
+
+QString readStandardInput(QByteArray &bytes)
+{
+    // A stream never ends by itself; no picture the program can convert comes near this.
+    constexpr qsizetype Longest = 512 * 1024 * 1024;
+    char chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+        if (bytes.size() + qsizetype(got) > Longest)
+            return QStringLiteral("standard input is longer than %1 bytes; not read").arg(Longest);
+        bytes.append(chunk, qsizetype(got));
+    }
+    if (std::ferror(stdin))
+        return QStringLiteral("cannot read standard input: %1").arg(systemReason());
     return {};
 }
 

@@ -17,6 +17,7 @@ struct ConversionSettings
     Dither dither = Dither::None;
     std::optional<QSize> fit; // the canvas every picture is placed on, when set
     QRgb background = 0xFF000000;
+    QByteArray standardInput; // the picture named "-", read before the run
 };
 
 // What one worker reuses from picture to picture.
@@ -33,13 +34,20 @@ struct PreparedPicture
     QString error;
 };
 
+// The picture at `path`, or the one read from standard input when `path` is "-".
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings);
 
 // Reduces a prepared picture into `bytes` (resized to width x height).
 void reducePicture(const QImage &image, const ConversionSettings &settings, WorkerBuffers &buffers);
 
-// Writes a BIN file atomically, creating its folder when it is missing. Returns an empty string on
-// success, else the reason.
+// Writes a BIN file atomically, creating its folder when it is missing, or to standard output when
+// `output` is "-". Returns an empty string on success, else the reason.
 QString writeBin(const QString &output, const QByteArray &bytes);
+
+// Writes everything to standard output; returns an empty string on success, else the reason.
+QString writeStandardOutput(const QByteArray &bytes);
+
+// Reads all of standard input; an empty string on success, else the reason.
+QString readStandardInput(QByteArray &bytes);
 
 } // namespace lumivert::cli

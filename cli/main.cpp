@@ -1,32 +1,45 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/librarymessages.h"
+#include "cli/names.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
+#else
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#endif
 
 namespace {
 
-// Decoder chatter (libjpeg's "premature end of data" and the like) would come between the error lines;
-// each failure is already reported with its reason, so only serious messages are let through.
-void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+// A standard stream closed by the caller (>&-) would be the number of the next file opened, and our
+// output would go into that file. Taken by /dev/null opened the wrong way round, it makes every use
+// fail instead, and the failure is reported as for any other stream.
+void keepStandardStreamsTaken()
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "lumivert-cli: %s\n", message.toLocal8Bit().constData());
+#ifdef Q_OS_UNIX
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1) {
+            const int taken = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (taken != fd && taken >= 0)
+                ::close(taken);
+        }
+    }
+#endif
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int run(const QStringList &arguments, std::FILE *err)
 {
-    qInstallMessageHandler(quietMessages);
-    QCoreApplication app(argc, argv);
-
     using namespace lumivert::cli;
-    const ParsedArguments parsed = parseArguments(QCoreApplication::arguments().mid(1));
+    const ParsedArguments parsed = parseArguments(arguments);
     if (!parsed.arguments) {
-        printUsageError(stderr, parsed.error);
+        printUsageError(err, parsed.error);
         return UsageError;
     }
     const Arguments &args = *parsed.arguments;
@@ -38,11 +51,32 @@ int main(int argc, char *argv[])
         std::puts(versionText().toLocal8Bit().constData());
         return AllDone;
     case Command::Convert:
-        return runConvert(args, stderr, isatty(STDERR_FILENO));
+        return runConvert(args, err, isatty(fileno(err)));
     case Command::Show:
-        return runShow(args, stderr);
+        return runShow(args, err);
     case Command::Info:
-        return runInfo(args, stdout, stderr);
+        return runInfo(args, stdout, err);
     }
     return UsageError;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    using namespace lumivert::cli;
+    keepStandardStreamsTaken();
+    installLibraryMessageHandler();
+#ifdef Q_OS_WIN
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+#else
+    // Taken from argv before Qt decodes it: a name that is not UTF-8 would come back as U+FFFD.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(decodeArgument(QByteArray(argv[i])));
+    QCoreApplication app(argc, argv);
+#endif
+    std::FILE *err = catchLibraryOutput();
+    return closeOutput(stdout, err, run(arguments, err));
 }

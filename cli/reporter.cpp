@@ -1,10 +1,45 @@
 #include "cli/reporter.h"
 
+#include "cli/names.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
 namespace lumivert::cli {
 
 QString errorLine(const QString &file, const QString &reason)
 {
-    return QStringLiteral("lumivert-cli: %1: %2").arg(file, reason);
+    return QStringLiteral("lumivert-cli: %1: %2").arg(quoteName(file), reason);
+}
+
+int terminalColumns(std::FILE *stream)
+{
+#ifdef Q_OS_UNIX
+    struct winsize size = {};
+    if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+#else
+    Q_UNUSED(stream);
+#endif
+    bool ok = false;
+    const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);
+    return ok && columns > 0 ? columns : 80;
+}
+
+QString progressText(qsizetype done, qsizetype total, int columns)
+{
+    // One column is kept free: a line that reaches the last column wraps on some terminals.
+    const QString counts = QStringLiteral(" %1/%2").arg(done).arg(total);
+    const int width = std::min(int(columns - 1 - counts.size() - 2), 50);
+    if (width < 5)
+        return counts.mid(1).left(std::max(columns - 1, 0));
+    return progressLine(done, total, width);
 }
 
 QString summaryLine(qsizetype converted, qsizetype failed)
@@ -75,7 +110,8 @@ void Reporter::drawLocked(bool force)
         return;
     m_lastDraw = now;
     m_drawn = true;
-    std::fputs(("\r" + progressLine(m_done, m_total, 30)).toLocal8Bit().constData(), m_stream);
+    std::fputs(("\r" + progressText(m_done, m_total, terminalColumns(m_stream))).toLocal8Bit().constData(),
+               m_stream);
     std::fflush(m_stream);
 }
 

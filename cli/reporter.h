@@ -39,7 +39,7 @@ private:
     mutable std::mutex m_mutex;
 };
 
-// "lumivert-cli: FILE: REASON"
+// "lumivert-cli: FILE: REASON", the name quoted (quoteName)
 QString errorLine(const QString &file, const QString &reason);
 
 // The run's closing line: "N converted, M failed".
@@ -47,5 +47,12 @@ QString summaryLine(qsizetype converted, qsizetype failed);
 
 // The progress bar for `done` of `total`, `width` characters between the brackets.
 QString progressLine(qsizetype done, qsizetype total, int width);
+
+// The progress bar for a terminal `columns` wide, short enough never to wrap: the bar shrinks, and on
+// a very narrow terminal only the counts are left.
+QString progressText(qsizetype done, qsizetype total, int columns);
+
+// The width of the terminal `stream` writes to, else $COLUMNS, else 80.
+int terminalColumns(std::FILE *stream);
 
 } // namespace lumivert::cli

@@ -8,11 +8,25 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 namespace lumivert::cli {
 
 namespace {
+
+// Starts a thread unless the system refuses one (a process limit, memory); a refused thread means
+// one worker fewer, not a failed run.
+template <typename Work> bool startThread(std::vector<std::thread> &threads, Work &&work)
+{
+    try {
+        threads.emplace_back(std::forward<Work>(work));
+        return true;
+    } catch (const std::system_error &) {
+        return false;
+    }
+}
 
 // Creating, writing and renaming a file costs about as much kernel time as converting a picture.
 // The converters therefore hand their bytes to writer threads and go on with the next picture; the
@@ -24,8 +38,8 @@ public:
                const std::function<void(const Conversion &, const QString &)> &done)
         : m_capacity(capacity), m_done(done)
     {
-        for (int i = 0; i < writers; ++i)
-            m_threads.emplace_back([this] { writeLoop(); });
+        for (int i = 0; i < writers && startThread(m_threads, [this] { writeLoop(); }); ++i) {
+        }
     }
 
     ~WriteQueue() { finish(); }
@@ -43,6 +57,10 @@ public:
 
     void submit(const Conversion &conversion, QByteArray bytes)
     {
+        if (m_threads.empty()) { // no writer could be started: the converter writes itself
+            m_done(conversion, writeBin(conversion.output, bytes));
+            return;
+        }
         std::unique_lock lock(m_mutex);
         m_spaceLeft.wait(lock, [this] { return m_pending.size() < m_capacity; });
         m_pending.push_back({&conversion, std::move(bytes)});
@@ -141,16 +159,13 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
         }
     };
 
-    if (workers == 1) {
-        work();
-    } else {
-        std::vector<std::thread> threads;
-        threads.reserve(std::size_t(workers));
-        for (int w = 0; w < workers; ++w)
-            threads.emplace_back(work);
-        for (auto &t : threads)
-            t.join();
+    std::vector<std::thread> threads;
+    threads.reserve(std::size_t(workers));
+    for (int w = 1; w < workers && startThread(threads, work); ++w) {
     }
+    work(); // this thread is a worker too
+    for (auto &t : threads)
+        t.join();
     writes.finish();
     return allDone;
 }

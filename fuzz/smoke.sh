@@ -15,7 +15,7 @@ seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-2}
 corpus=${CORPUS:-tests/data/corpus}
 
-cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DLUMIVERT_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs"
 
 # Working corpora are fresh copies: libFuzzer adds its finds to them, never to the seeds.

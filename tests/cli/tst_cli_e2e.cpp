@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -209,7 +210,7 @@ private Q_SLOTS:
         row("unknown command", {"frobnicate"}, 2, {"lumivert-cli: unknown command 'frobnicate'", tryHelp},
             {});
         row("bad jobs", {"convert", "-j", "0", "good.png"}, 2,
-            {"lumivert-cli: --jobs needs a number from 1 to 1024, not '0'", tryHelp}, {});
+            {"lumivert-cli: --jobs needs a number from 1 to 64, not '0'", tryHelp}, {});
         row("-o with a folder", {"convert", "-o", "x.BIN", "pics"}, 2,
             {"lumivert-cli: -o names one output, but pics is a folder", tryHelp}, {});
         row("-o with two pictures", {"convert", "-o", "x.BIN", "good.png", "big.png"}, 2,
@@ -226,6 +227,23 @@ private Q_SLOTS:
             {});
         row("show missing", {"show", "nothing.BIN"}, 1, {"lumivert-cli: nothing.BIN: cannot open: *"}, {});
         row("info goes on", {"info", "missing", "good.png"}, 1, {"lumivert-cli: missing: no such file"}, {});
+        row("name that forges a line", {"convert", "bad\n0 converted, 0 failed\nx.jpg"}, 1,
+            {"lumivert-cli: 'bad'$'\\n''0 converted, 0 failed'$'\\n''x.jpg': no such file or folder",
+             "0 converted, 1 failed"},
+            {});
+        row("name with an escape sequence", {"info", "\x1b]0;owned\x07.png"}, 1,
+            {"lumivert-cli: $'\\033'']0;owned'$'\\a''.png': no such file"}, {});
+        row("combined options", {"convert", "-kj1", "broken.jpg", "good.png"}, 1,
+            {"lumivert-cli: broken.jpg: cannot read the picture: *", "1 converted, 1 failed"}, {"good.BIN"});
+        row("combined flags", {"convert", "-kq", "broken.jpg", "good.png"}, 1,
+            {"lumivert-cli: broken.jpg: cannot read the picture: *"}, {"good.BIN"});
+        row("too many jobs", {"convert", "--jobs", "1024", "good.png"}, 2,
+            {"lumivert-cli: --jobs needs a number from 1 to 64, not '1024'", tryHelp}, {});
+        row("show keeps an existing picture", {"show", "screen.BIN"}, 1,
+            {"lumivert-cli: screen.BIN: screen.png already exists; not replaced (name it with -o, or give "
+             "--force)"},
+            {});
+        row("show replaces it when forced", {"show", "--force", "screen.BIN"}, 0, {}, {});
         row("info keeps going", {"info", "-k", "missing", "broken.jpg", "good.png"}, 1,
             {"lumivert-cli: missing: no such file",
              "lumivert-cli: broken.jpg: neither a picture nor a BIN file of a known length"},
@@ -243,6 +261,8 @@ private Q_SLOTS:
         writeAll(dir.filePath("broken.jpg"), "this is not a picture");
         save(photoLike(QSize(8, 8), 6), dir.filePath("self.BIN"), "png");
         writeAll(dir.filePath("odd.BIN"), QByteArray(1000, '\x92'));
+        writeAll(dir.filePath("screen.BIN"), QByteArray(SmallBinLength, '\x92'));
+        QVERIFY(QFile::copy(dir.filePath("good.png"), dir.filePath("screen.png")));
         QDir().mkpath(dir.filePath("pics"));
         const QByteArray selfBefore = readAll(dir.filePath("self.BIN"));
 
@@ -258,9 +278,120 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, status);
         QStringList bins = QDir(dir.path()).entryList({"*.BIN"}, QDir::Files, QDir::Name);
         bins.removeAll("odd.BIN");
+        bins.removeAll("screen.BIN");
         bins.removeAll("self.BIN");
         QCOMPARE(bins, made);
         QCOMPARE(readAll(dir.filePath("self.BIN")), selfBefore);
+    }
+
+    // Each row: a shell command run in a folder holding good.png (64 x 48) and screen.BIN (320 x 240),
+    // with the program as "$cli"; its exit status and stderr lines (a trailing '*' matches any rest).
+    // For what QProcess cannot give: names that are not UTF-8, closed or full streams, pipes, links.
+    void throughTheShell_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("err");
+        const auto row = [](const char *name, const char *command, int status, const QStringList &err) {
+            QTest::newRow(name) << QString::fromUtf8(command) << status << err;
+        };
+        row("/dev/full as stdout", R"("$cli" info good.png >/dev/full)", 1, {"lumivert-cli: write error: *"});
+        row("help to /dev/full", R"("$cli" --help >/dev/full)", 1, {"lumivert-cli: write error: *"});
+        row("closed stdout", R"("$cli" info good.png >&-)", 1, {"lumivert-cli: write error: *"});
+        row("closed stdout, nothing written", R"("$cli" convert -q good.png >&-)", 0, {});
+        row("name not UTF-8", R"(trap 'rm -f caf*' EXIT; name=$(printf 'caf\351.png'); cp good.png "$name"
+            "$cli" convert caf*)",
+            1,
+            {"lumivert-cli: 'caf'$'\\351''.png': the name is not valid UTF-8, so the file cannot be opened "
+             "by it",
+             "0 converted, 1 failed"});
+        row("name not UTF-8 in a folder", R"(trap 'rm -f d/caf*' EXIT; mkdir d; cp good.png d/ok.png
+            name=$(printf 'd/caf\351.png'); cp good.png "$name"; "$cli" convert -k d)",
+            1,
+            {"lumivert-cli: 'd/caf'$'\\351''.png': the name is not valid UTF-8, so the file cannot be opened "
+             "by it",
+             "1 converted, 1 failed"});
+        row("standard input to standard output", R"("$cli" convert -q -o - - <good.png >piped.BIN
+            "$cli" convert -q good.png && cmp piped.BIN good.BIN)",
+            0, {});
+        row("show to standard output", R"("$cli" show -o - - <screen.BIN >piped.png
+            "$cli" show screen.BIN && cmp piped.png screen.png)",
+            0, {});
+        row("linked folder", R"(mkdir real; cp good.png real/a.png; cp good.png real/a.jpg; ln -s real link
+            "$cli" convert -j2 link/a.jpg real/a.png; status=$?; ! ls real/*.BIN 2>/dev/null && exit $status)",
+            1,
+            {"lumivert-cli: real/a.png: its output real/a.BIN is also the output of link/a.jpg",
+             "0 converted, 1 failed"});
+        row("info of standard input", R"("$cli" info - <good.png | grep -qx -- "-: picture 64x48 png")", 0,
+            {});
+        row("hard links",
+            R"(ln good.png also.png; "$cli" convert -q good.png also.png && cmp good.BIN also.BIN)", 0, {});
+        row("decoder's own words", R"(head -c 300 good.png >cut.png; "$cli" convert cut.png)", 1,
+            {"lumivert-cli: cut.png: cannot read the picture: *", "0 converted, 1 failed"});
+    }
+    void throughTheShell()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QStringList, err);
+        // A sanitizer's report must reach the terminal, so there the standard error stream is left alone.
+        if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED") &&
+            QTest::currentDataTag() == QLatin1String("decoder's own words"))
+            QSKIP("libpng's lines are not caught in a sanitizer build");
+        QTemporaryDir dir;
+        save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
+        writeAll(dir.filePath("screen.BIN"), QByteArray(SmallBinLength, '\x5a'));
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("cli", QStringLiteral(LUMIVERT_CLI));
+        env.insert("LC_ALL", "C.UTF-8");
+        p.setProcessEnvironment(env);
+        p.start("sh", {"-c", command});
+        QVERIFY(p.waitForFinished(60000));
+        const QStringList lines = QString::fromUtf8(p.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), err.size());
+        for (qsizetype i = 0; i < err.size(); ++i) {
+            if (err.at(i).endsWith('*'))
+                QVERIFY2(lines.at(i).startsWith(err.at(i).chopped(1)), qPrintable(lines.at(i)));
+            else
+                QCOMPARE(lines.at(i), err.at(i));
+        }
+        QCOMPARE(p.exitCode(), status);
+    }
+
+    // The README's examples, line by line as written, on pictures of the names they use.
+    void readmeExamplesRun()
+    {
+        QFile readme(QStringLiteral(LUMIVERT_README));
+        QVERIFY(readme.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(readme.readAll());
+        const qsizetype start = text.indexOf("```sh\nlumivert-cli");
+        QVERIFY(start >= 0);
+        const QStringList lines =
+            text.mid(start + 6, text.indexOf("```", start + 6) - start - 6).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() >= 10);
+
+        QTemporaryDir dir;
+        save(photoLike(QSize(320, 240), 20), dir.filePath("photo.jpg"));
+        save(photoLike(QSize(400, 300), 21), dir.filePath("holiday.jpg"));
+        save(photoLike(QSize(1000, 700), 22), dir.filePath("big.png"));
+        save(photoLike(QSize(64, 48), 23), dir.filePath("pictures/a.png"));
+        save(photoLike(QSize(64, 48), 24), dir.filePath("pictures/sub/b.png"));
+        writeAll(dir.filePath("odd.BIN"), QByteArray(100 * 50, '\x12'));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PATH", QFileInfo(QStringLiteral(LUMIVERT_CLI)).absolutePath() + ':' + env.value("PATH"));
+        for (const QString &line : lines) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.setProcessEnvironment(env);
+            p.start("sh", {"-c", line});
+            QVERIFY(p.waitForFinished(60000));
+            QVERIFY2(p.exitCode() == 0, qPrintable(line + ": " + p.readAllStandardError()));
+        }
+        QCOMPARE(readAll(dir.filePath("from-pipe.BIN")), readAll(dir.filePath("photo.BIN")));
+        QVERIFY(QFile::exists(dir.filePath("bins/sub/b.BIN")));
+        QCOMPARE(QImage(dir.filePath("shown.png")).size(), QSize(320, 240));
     }
 
     void versionHelpAndInfo()

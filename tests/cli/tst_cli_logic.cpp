@@ -1,10 +1,16 @@
 #include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/names.h"
 #include "cli/plan.h"
+#include "cli/reporter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace lumivert;
 using namespace lumivert::cli;
@@ -61,6 +67,11 @@ private Q_SLOTS:
         row("show two files", {"show", "a.BIN", "b.BIN"}, "exactly one BIN");
         row("show bad size", {"show", "--size", "100", "a.BIN"}, "--size must be");
         row("info without file", {"info"}, "at least one file");
+        row("jobs over the limit", {"convert", "--jobs", "1024", "a"}, "--jobs needs a number from 1 to 64");
+        row("value option inside a cluster", {"convert", "-jk", "a"}, "--jobs needs a number");
+        row("standard input without -o", {"convert", "-"}, "needs -o (-o - for standard output)");
+        row("show standard input without -o", {"show", "-"}, "needs -o");
+        row("force for convert", {"convert", "-f", "a"}, "does not apply");
     }
     void usageErrors()
     {
@@ -94,6 +105,14 @@ private Q_SLOTS:
         QCOMPARE(a->dither, Dither::None);
         QCOMPARE(a->background, qRgb(0, 0, 0));
 
+        a = parseArguments({"convert", "-kqj3", "-ro-", "--", "-"}).arguments;
+        QVERIFY(a);
+        QVERIFY(a->keepGoing && a->quiet && a->recursive);
+        QCOMPARE(a->jobs, 3);
+        QCOMPARE(a->output, QStringLiteral("-"));
+        QCOMPARE(a->inputs, QStringList({"-"}));
+        QVERIFY(parseArguments({"show", "-fq", "a.BIN"}).arguments->force);
+
         a = parseArguments({"show", "--size", "100x50", "a.BIN"}).arguments;
         QVERIFY(a);
         QCOMPARE(a->size, std::optional<QSize>(QSize(100, 50)));
@@ -107,46 +126,58 @@ private Q_SLOTS:
         QTest::addColumn<QString>("foundIn");
         QTest::addColumn<QString>("outDir");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("windows");
+        const auto windows = [](const char *name, const char *picture, const char *expected) {
+            QTest::newRow(name) << picture << ""
+                                << "" << expected << true;
+        };
+        windows("windows folder with a dot", "C:\\my.pictures\\photo", "C:\\my.pictures\\photo.BIN");
+        windows("windows mixed separators", "C:/my.pictures\\a.b\\p.jpg", "C:/my.pictures\\a.b\\p.BIN");
+        windows("windows drive-relative", "C:photo.jpg", "C:photo.BIN");
+        QTest::newRow("backslash within a unix name") << "my.dir\\photo"
+                                                      << ""
+                                                      << ""
+                                                      << "my.BIN" << false;
         QTest::newRow("jpg") << "a.jpg"
                              << ""
                              << ""
-                             << "a.BIN";
+                             << "a.BIN" << false;
         QTest::newRow("long extension") << "dir/photo.jpeg"
                                         << ""
                                         << ""
-                                        << "dir/photo.BIN";
+                                        << "dir/photo.BIN" << false;
         QTest::newRow("last extension only") << "a.tar.png"
                                              << ""
                                              << ""
-                                             << "a.tar.BIN";
+                                             << "a.tar.BIN" << false;
         QTest::newRow("no extension") << "photo"
                                       << ""
                                       << ""
-                                      << "photo.BIN";
+                                      << "photo.BIN" << false;
         QTest::newRow("dot in folder only") << "my.dir/photo"
                                             << ""
                                             << ""
-                                            << "my.dir/photo.BIN";
+                                            << "my.dir/photo.BIN" << false;
         QTest::newRow("hidden file") << "/p/.jpg"
                                      << ""
                                      << ""
-                                     << "/p/.jpg.BIN";
+                                     << "/p/.jpg.BIN" << false;
         QTest::newRow("already BIN") << "x.BIN"
                                      << ""
                                      << ""
-                                     << "x.BIN";
+                                     << "x.BIN" << false;
         QTest::newRow("out dir") << "/a/b/c.bmp"
                                  << ""
                                  << "/out"
-                                 << "/out/c.BIN";
+                                 << "/out/c.BIN" << false;
         QTest::newRow("out dir keeps sub-folder") << "/pics/trip/day1/c.bmp"
                                                   << "/pics"
                                                   << "/out"
-                                                  << "/out/trip/day1/c.BIN";
+                                                  << "/out/trip/day1/c.BIN" << false;
         QTest::newRow("out dir, top of folder") << "/pics/c.bmp"
                                                 << "/pics/"
                                                 << "/out"
-                                                << "/out/c.BIN";
+                                                << "/out/c.BIN" << false;
     }
     void binNames()
     {
@@ -154,7 +185,74 @@ private Q_SLOTS:
         QFETCH(QString, foundIn);
         QFETCH(QString, outDir);
         QFETCH(QString, expected);
-        QCOMPARE(binOutputPath(picture, foundIn, outDir), expected);
+        QFETCH(bool, windows);
+        QCOMPARE(binOutputPath(picture, foundIn, outDir, windows ? PathStyle::Windows : PathStyle::Unix),
+                 expected);
+    }
+
+    void quotedNames_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *name, const QByteArray &raw, const char *shown) {
+            QTest::newRow(name) << raw << QString::fromUtf8(shown);
+        };
+        row("plain", "dir/a-1_b.jpg", "dir/a-1_b.jpg");
+        row("japanese", "写真.jpg", "写真.jpg");
+        row("space", "a b.jpg", "'a b.jpg'");
+        row("single quote", "it's.jpg", "'it'\\''s.jpg'");
+        row("empty", "", "''");
+        row("forged closing line", "bad\n0 converted, 0 failed\nx.jpg",
+            "'bad'$'\\n''0 converted, 0 failed'$'\\n''x.jpg'");
+        row("escape sequence", "\x1b[2Jx.png", "$'\\033''[2Jx.png'");
+        row("carriage return and tab", "a\r\tb", "'a'$'\\r\\t''b'");
+        row("not utf-8", "caf\xe9.jpg", "'caf'$'\\351''.jpg'");
+        row("right-to-left override", "x\xe2\x80\xaegnp.exe", "'x'$'\\342\\200\\256''gnp.exe'");
+    }
+    void quotedNames()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, shown);
+        const QString name = decodeArgument(raw);
+        QCOMPARE(nameBytes(name), raw);
+        QCOMPARE(isRepresentable(name), QString::fromUtf8(raw).toUtf8() == raw);
+        QCOMPARE(quoteName(name), shown);
+    }
+
+    void progressFitsTheTerminal_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("30 columns") << 30 << "[###########            ] 3/6";
+        QTest::newRow("wide terminal") << 200 << "[" + QString(25, '#') + QString(25, ' ') + "] 3/6";
+        QTest::newRow("too narrow for a bar") << 8 << "3/6";
+        QTest::newRow("narrower than the counts") << 3 << "3/";
+    }
+    void progressFitsTheTerminal()
+    {
+        QFETCH(int, columns);
+        QFETCH(QString, line);
+        QCOMPARE(progressText(3, 6, columns), line);
+        QVERIFY(progressText(999, 1000, columns).size() < std::max(columns, 2));
+    }
+
+    void workers_data()
+    {
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("cores");
+        QTest::addColumn<int>("workers");
+        QTest::newRow("one per core by default") << 0 << 6 << 6;
+        QTest::newRow("as asked") << 3 << 2 << 3;
+        QTest::newRow("four per core at most") << 64 << 2 << 8;
+        QTest::newRow("64 at most") << 64 << 32 << 64;
+        QTest::newRow("cores unknown") << 0 << -1 << 1;
+    }
+    void workers()
+    {
+        QFETCH(int, requested);
+        QFETCH(int, cores);
+        QFETCH(int, workers);
+        QCOMPARE(workerCount(requested, cores), workers);
     }
 
     void plan()
@@ -195,6 +293,41 @@ private Q_SLOTS:
         const ConversionPlan none = planConversions({r + "/empty"}, {}, {}, false, ext);
         QCOMPARE(none.problems.size(), std::size_t(1));
         QCOMPARE(none.problems.front().reason, QStringLiteral("no pictures in this folder"));
+    }
+
+    // Outputs compared as files, not as spellings; inputs that are one file through a hard link are not.
+    void planSeesThroughNames()
+    {
+        QTemporaryDir dir;
+        const QString r = dir.path();
+        for (const char *name :
+             {"real/a.jpg", "real/a.png", "real/h.png", "pics/ok.png", "photo", "photo.BIN"})
+            touch(r + '/' + name, QByteArray("\x89PNG\r\n\x1a\n", 8));
+        QVERIFY(QFile::link(r + "/real", r + "/link"));
+        QCOMPARE(::link(QFile::encodeName(r + "/real/h.png"), QFile::encodeName(r + "/real/hard.png")), 0);
+        // Qt lists no such name, and so its temporary folder could not remove it.
+        const QByteArray raw = QFile::encodeName(r + "/pics/") + "caf\xe9.png";
+        FILE *f = std::fopen(raw.constData(), "w");
+        QVERIFY(f);
+        std::fclose(f);
+        const auto removeRaw = qScopeGuard([&] { std::remove(raw.constData()); });
+        const ConversionPlan p = planConversions({r + "/link/a.jpg", r + "/real/a.png", r + "/real/h.png",
+                                                  r + "/real/hard.png", r + "/pics", r + "/photo"},
+                                                 {}, {}, false, readableExtensions());
+        QCOMPARE(outputsOf(p, r),
+                 QStringList({"link/a.jpg -> link/a.BIN", "real/h.png -> real/h.BIN",
+                              "real/hard.png -> real/hard.BIN", "pics/ok.png -> pics/ok.BIN"}));
+        QStringList problems;
+        for (const PlanProblem &pp : p.problems)
+            problems.append(quoteName(QDir(r).relativeFilePath(pp.file)) + ": " +
+                            QString(pp.reason).remove(r + '/'));
+        QCOMPARE(
+            problems,
+            QStringList(
+                {"'pics/caf'$'\\351''.png': the name is not valid UTF-8, so the file cannot be opened by it",
+                 "real/a.png: its output real/a.BIN is also the output of link/a.jpg",
+                 "photo: its output photo.BIN is a picture, not a BIN file; not overwritten"}));
+        QCOMPARE(outputKey(r + "/link/sub/../x.BIN"), outputKey(r + "/real/x.BIN"));
     }
 };
 
