@@ -1,7 +1,8 @@
 #include "core/session.h"
 
 #include "core/binformat.h"
-#include "core/dialogfilter.h"
+#include "core/dialogfolder.h"
+#include "core/filedialogtext.h"
 #include "core/fittedpicture.h"
 #include "core/outputnaming.h"
 #include "core/pictureloader.h"

@@ -1,7 +1,7 @@
 // Any bytes as the names a file dialog returns (read both as UTF-8 and as UTF-16, NUL between names),
 // the names the program derives from each with either separator, and the folder proposed for them all.
 
-#include "core/dialogfilter.h"
+#include "core/filedialogtext.h"
 #include "core/fileidentity.h"
 #include "core/outputnaming.h"
 #include "fuzzcheck.h"

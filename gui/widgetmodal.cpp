@@ -1,6 +1,6 @@
 #include "gui/widgetmodal.h"
 
-#include "core/dialogfilter.h"
+#include "core/filedialogtext.h"
 
 #include <QAction>
 #include <QApplication>

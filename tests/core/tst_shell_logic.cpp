@@ -1,4 +1,5 @@
-#include "core/dialogfilter.h"
+#include "core/dialogfolder.h"
+#include "core/filedialogtext.h"
 #include "core/outputnaming.h"
 #include "core/splashlogic.h"
 #include "core/windowlayout.h"

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+// What the file dialog shows and hands back, as text: its name filters, the names typed into it and
+// the folder that holds several chosen files.
+
 namespace lumivert {
 
 // Qt name filters whose patterns ignore letter case: "Picture(*.BMP) (*.BMP)" also lists a.bmp. The
@@ -17,13 +20,5 @@ QString commonFolder(const QStringList &paths);
 
 // The names typed into a file dialog's name field: several each in double quotes, or one name.
 QStringList typedFileNames(const QString &text);
-
-// Whether a folder is the user's own, as a build or an unpacked program's folder is: owned by the user
-// and not one of the system's folders (an installed program lives in /usr/bin, which root owns).
-bool isUsersOwnFolder(const QString &folder);
-
-// Where the first file dialog of a run starts: the program's folder when it is the user's own, else
-// the user's pictures folder, else the home folder.
-QString firstDialogFolder(const QString &programFolder);
 
 } // namespace lumivert
