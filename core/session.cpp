@@ -4,6 +4,7 @@
 #include "core/dialogfilter.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "core/regularfile.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
 #include "core/selection.h"
@@ -12,13 +13,10 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
-
-#include <limits>
 
 namespace lumivert {
 
@@ -54,16 +52,13 @@ QString textBeforeNul(const QString &text)
     return text.section(QChar(u'\0'), 0, 0);
 }
 
-// The whole file, or none when it cannot be read whole.
-std::optional<QByteArray> readWhole(const QString &path, qint64 length)
+// The whole of a plain file no longer than any BIN file could be, or none.
+std::optional<QByteArray> readBinFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    ReadFile file = readRegularFile(path, LongestBinBytes);
+    if (!file.ok())
         return std::nullopt;
-    QByteArray bytes = file.read(length);
-    if (bytes.size() != length)
-        return std::nullopt;
-    return bytes;
+    return std::move(file.bytes);
 }
 
 // The clipboard's picture. Encoded pictures are read through the loader, in any format offered, so
@@ -254,12 +249,9 @@ void Session::openBin()
     // Several files chosen (the dialog still allows that after a batch run) name no one file.
     if (path->contains(QChar(u'\0')))
         return;
-    const QFileInfo info(*path);
-    if (!info.isFile() || info.size() == 0 || info.size() > std::numeric_limits<qint32>::max())
-        return;
     // The bytes are replaced only once the file has been read whole.
-    std::optional<QByteArray> bytes = readWhole(*path, info.size());
-    if (!bytes)
+    std::optional<QByteArray> bytes = readBinFile(*path);
+    if (!bytes || bytes->isEmpty())
         return;
     m_converted = std::move(bytes);
 
@@ -392,8 +384,9 @@ void Session::pastePicture()
     fitAround(FitRule::PastedPicture);
 }
 
-// A file dropped on the picture: a BIN file by its name's last three letters, else a picture.
-void Session::openDropped(const QMimeData *data)
+// A file dropped on the picture: a BIN file by its name's last three letters, else a picture. True
+// when the drop was taken.
+bool Session::openDropped(const QMimeData *data)
 {
     bool ok = false;
     if (data && data->hasUrls()) {
@@ -406,18 +399,15 @@ void Session::openDropped(const QMimeData *data)
         clearPicture(m_picture.size());
         Q_EMIT pictureChanged();
     }
+    return ok;
 }
 
 // False takes the drop's failure road. A failed drop leaves the converted bytes as they were.
 bool Session::dropFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > std::numeric_limits<qint32>::max())
-        return false;
-
     const QString kind = path.right(3);
     if (kind == QLatin1String("bin") || kind == QLatin1String("BIN")) {
-        std::optional<QByteArray> bytes = readWhole(path, info.size());
+        std::optional<QByteArray> bytes = readBinFile(path);
         if (!bytes)
             return false;
         m_converted = std::move(bytes);

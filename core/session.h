@@ -51,7 +51,7 @@ public:
     void runBatch();
     void copyPicture();
     void pastePicture();
-    void openDropped(const QMimeData *data);
+    bool openDropped(const QMimeData *data);
 
     static QColor background();
 
