@@ -1,5 +1,6 @@
 #include "core/rgb332.h"
 #include "core/savefile.h"
+#include "tests/robust/hostilejpeg.h"
 
 #include <QFile>
 #include <QImage>
@@ -132,38 +133,75 @@ private Q_SLOTS:
         QVERIFY2(replaced > 0, "the saves never got as far as replacing the file");
     }
 
-    // Pictures that only claim to be huge are refused without allocating what they claim.
+    // Pictures that only claim to be huge, or are built to keep a decoder busy, are refused without
+    // allocating what they claim.
     void hugeClaimsStaySmall_data()
     {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("fit");
         QTest::addColumn<QString>("status");
-        QTest::newRow("bitmap claiming 64250x64250") << bitmapHeader(64250, 64250) << "too-large";
-        QTest::newRow("top-down bitmap claiming 64250x64250") << bitmapHeader(64250, -64250) << "too-large";
-        QTest::newRow("real PNG of 10000x10000") << largePng(10000, 10000) << "too-large";
-        QTest::newRow("real PNG of 641x480") << largePng(641, 480) << "too-large";
-        QTest::newRow("real PNG of 640x480") << largePng(640, 480) << "loaded";
-        QTest::newRow("bitmap claiming zero width") << bitmapHeader(0, 10) << "unreadable";
+        QTest::newRow("bitmap claiming 64250x64250") << bitmapHeader(64250, 64250) << false << "too-large";
+        QTest::newRow("top-down bitmap claiming 64250x64250")
+            << bitmapHeader(64250, -64250) << false << "too-large";
+        QTest::newRow("real PNG of 10000x10000") << largePng(10000, 10000) << false << "too-large";
+        QTest::newRow("real PNG of 641x480") << largePng(641, 480) << false << "too-large";
+        QTest::newRow("real PNG of 640x480") << largePng(640, 480) << false << "loaded";
+        QTest::newRow("bitmap claiming zero width") << bitmapHeader(0, 10) << false << "unreadable";
+        QTest::newRow("progressive JPEG of 30000x30000, fitted")
+            << lumivert::test::flatJpeg(30000, 30000, 2, true, 8) << true << "unreadable";
+        QTest::newRow("JPEG of 640x480 in 100000 scans")
+            << lumivert::test::flatJpeg(640, 480, 100000, true, 1) << false << "unreadable";
+        QTest::newRow("JPEG of 30000x30000 in one scan, fitted")
+            << lumivert::test::flatJpeg(30000, 30000, 1, false) << true << "loaded";
     }
     void hugeClaimsStaySmall()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, fit);
         QFETCH(QString, status);
+        const QList<QByteArray> out = probe(bytes, fit);
+        QCOMPARE(out.size(), 3);
+        QCOMPARE(QString::fromLatin1(out[0]), status);
+        const long peakKiB = out[1].toLong();
+        qInfo("peak resident memory: %ld KiB", peakKiB);
+        // A fitted picture is decoded shrunk, at most to the decode limit.
+        const long boundKiB = (fit ? 160 : 100) * 1024;
+        QVERIFY2(peakKiB < boundKiB, qPrintable(QString::number(peakKiB)));
+    }
+
+    // The same hostile JPEGs are refused or decoded quickly (run only under the timing label).
+    void hostileJpegsAreQuick_data() { hugeClaimsStaySmall_data(); }
+    void hostileJpegsAreQuick()
+    {
+        if (qEnvironmentVariableIsEmpty("LUMIVERT_TIMING"))
+            QSKIP("a time bound: run by the timing test");
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, fit);
+        const QList<QByteArray> out = probe(bytes, fit);
+        QCOMPARE(out.size(), 3);
+        qInfo("%s ms", out[2].constData());
+        QVERIFY2(out[2].toLong() < 2000, out[2].constData());
+    }
+
+private:
+    static QList<QByteArray> probe(const QByteArray &bytes, bool fit)
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("claim"));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
         file.write(bytes);
         file.close();
 
         QProcess probe;
-        probe.start(QStringLiteral(LOAD_PROBE), {path});
-        QVERIFY(probe.waitForFinished(30000));
-        const QList<QByteArray> out = probe.readAllStandardOutput().trimmed().split(' ');
-        QCOMPARE(out.size(), 2);
-        QCOMPARE(QString::fromLatin1(out[0]), status);
-        const long peakKiB = out[1].toLong();
-        qInfo("peak resident memory: %ld KiB", peakKiB);
-        QVERIFY2(peakKiB < 100 * 1024, qPrintable(QString::number(peakKiB)));
+        QStringList arguments{path};
+        if (fit)
+            arguments << QStringLiteral("fit");
+        probe.start(QStringLiteral(LOAD_PROBE), arguments);
+        if (!probe.waitForFinished(30000))
+            return {};
+        return probe.readAllStandardOutput().trimmed().split(' ');
     }
 };
 

@@ -312,20 +312,51 @@ private Q_SLOTS:
         QVERIFY(!f.window->acceptDrops());
     }
 
-    // The real drop event reaches the session through the picture box.
+    // The real drop event reaches the session through the picture box. The source is told of a copy
+    // when the drop was taken, of nothing when it was refused, and never of a move.
+    void dropEventOnPicture_data()
+    {
+        QTest::addColumn<bool>("file"); // a BIN file, else selected text
+        QTest::addColumn<Qt::DropActions>("possible");
+        QTest::addColumn<bool>("entered");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("BIN file, copy") << true << Qt::DropActions(Qt::CopyAction) << true << true;
+        QTest::newRow("BIN file, copy or move")
+            << true << Qt::DropActions(Qt::CopyAction | Qt::MoveAction) << true << true;
+        QTest::newRow("BIN file, move only") << true << Qt::DropActions(Qt::MoveAction) << false << false;
+        QTest::newRow("text, copy or move")
+            << false << Qt::DropActions(Qt::CopyAction | Qt::MoveAction) << true << false;
+    }
     void dropEventOnPicture()
     {
+        QFETCH(bool, file);
+        QFETCH(Qt::DropActions, possible);
+        QFETCH(bool, entered);
+        QFETCH(bool, taken);
         Fixture f;
         f.window->show();
         const QByteArray bytes(76800, '\x1C');
         writeFile(f.path("e.BIN"), bytes);
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(f.path("e.BIN"))});
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        if (file)
+            data.setUrls({QUrl::fromLocalFile(f.path("e.BIN"))});
+        else
+            data.setText(QStringLiteral("selected text"));
+        QDragEnterEvent enter(QPoint(20, 20), possible, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.picture(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCOMPARE(enter.isAccepted(), entered);
+        if (!entered)
+            return;
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent event(QPointF(20, 20), possible, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.picture(), &event);
+        QCOMPARE(event.isAccepted(), taken);
+        QCOMPARE(event.dropAction(), taken ? Qt::CopyAction : Qt::IgnoreAction);
+        if (!taken) {
+            QCOMPARE(f.script.messageTexts(),
+                     QStringList{QStringLiteral("画像ファイル又はBINファイルではありません。")});
+            return;
+        }
         QCOMPARE(*f.session().convertedBytes(), bytes);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("e.BIN")));
         QCOMPARE(f.label("Label1")->text(), QStringLiteral("読込完了!!"));
