@@ -1,10 +1,6 @@
 #pragma once
 
-#include <QBuffer>
 #include <QByteArray>
-#include <QImage>
-#include <QImageWriter>
-#include <QRandomGenerator>
 #include <QtEndian>
 
 // JPEG files made to attack a decoder, built here so that no third-party file is needed.
@@ -49,23 +45,6 @@ inline QByteArray flatJpeg(int width, int height, int scans, bool progressive, i
         file += jpegSegment(0xDA, header) + data;
     }
     return file + QByteArray("\xFF\xD9", 2);
-}
-
-// A real photograph-like JPEG (noise does not compress) of the given size, as Qt's writer makes it.
-inline QByteArray noiseJpeg(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x)
-            row[x] = QRandomGenerator::global()->generate() | 0xFF000000u;
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.write(image);
-    return bytes;
 }
 
 } // namespace lumivert::test
