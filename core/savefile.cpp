@@ -100,8 +100,11 @@ TemporarySlot temporaries[TemporarySlots];
 struct sigaction previousInt;
 struct sigaction previousTerm;
 
+std::atomic<bool> ending{false};
+
 extern "C" void removeTemporariesAndDie(int signal)
 {
+    ending.store(true);
     for (TemporarySlot &slot : temporaries) {
         if (slot.state.load() == 2)
             ::unlink(slot.name);
@@ -244,6 +247,10 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
         error = errno;
     if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
         error = errno;
+    // The program is ending and has removed this save's temporary file itself: the save waits for the
+    // end rather than report a failure nobody caused.
+    while (error != 0 && ending.load())
+        ::pause();
     if (error != 0 && !temporary.isEmpty())
         ::unlink(temporary.constData());
     forgetTemporary(slot);
