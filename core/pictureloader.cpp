@@ -81,20 +81,22 @@ QImage withoutAlpha(const QImage &image)
 }
 
 // Qt's readers give what they decoded of a file that ends early, with the rest left blank, and call it
-// a success. A PNG is whole when its end chunk was reached, a GIF when its trailer was.
+// a success. A PNG is whole when its end chunk is there (some writers append a little after it), a GIF
+// when its last byte other than padding is the trailer.
 QString damageAfterRead(const QImageReader &reader, QIODevice *device, const QByteArray &format)
 {
     if (reader.error() != QImageReader::UnknownError)
         return reader.errorString();
-    if (format == "png" || format == "gif") {
-        if (device->isSequential())
-            return {};
-        const QByteArray end = format == "png" ? QByteArrayLiteral("IEND") : QByteArrayLiteral("\x3B");
-        const qint64 tail = qMin<qint64>(device->size(), 64);
-        device->seek(device->size() - tail);
-        if (!device->read(tail).contains(end))
-            return QStringLiteral("the data ends before the picture does");
-    }
+    const bool png = format == "png";
+    if ((!png && format != "gif") || device->isSequential())
+        return {};
+    const qint64 tail = qMin<qint64>(device->size(), png ? 4096 : 64);
+    device->seek(device->size() - tail);
+    QByteArray end = device->read(tail);
+    while (!png && end.endsWith('\0'))
+        end.chop(1);
+    if (png ? !end.contains("IEND") : !end.endsWith('\x3B'))
+        return QStringLiteral("the data ends before the picture does");
     return {};
 }
 
