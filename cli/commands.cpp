@@ -10,10 +10,10 @@
 #include "core/fileidentity.h"
 #include "core/fitting.h"
 #include "core/pictureloader.h"
+#include "core/regularfile.h"
 #include "core/savefile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QThread>
@@ -25,9 +25,6 @@
 namespace lumivert::cli {
 
 namespace {
-
-// Nothing longer is taken for a BIN file: a 640 x 480 one is 300 KiB.
-constexpr qint64 LongestBin = 64 * 1024 * 1024;
 
 void printLine(std::FILE *stream, const QString &line)
 {
@@ -180,17 +177,17 @@ int runShow(const Arguments &args, std::FILE *err)
         const QString problem = readStandardInput(bytes);
         if (!problem.isEmpty())
             return fail(problem);
-        if (bytes.size() > LongestBin)
-            return fail(QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBin));
+        if (bytes.size() > LongestBinBytes)
+            return fail(
+                QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBinBytes));
     } else {
-        QFile file(input);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("cannot open: %1").arg(file.errorString()));
-        if (file.size() > LongestBin)
-            return fail(QStringLiteral("is %1 bytes long, too long for a BIN file").arg(file.size()));
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return fail(QStringLiteral("cannot read: %1").arg(file.errorString()));
+        ReadFile file = readRegularFile(input, LongestBinBytes);
+        if (file.refusal == FileRefusal::TooLarge)
+            return fail(
+                QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBinBytes));
+        if (!file.ok())
+            return fail(QStringLiteral("cannot open: %1").arg(refusalReason(file.refusal, file.error)));
+        bytes = std::move(file.bytes);
     }
 
     const RenderedBin rendered = renderBin(bytes, args.size);
@@ -222,13 +219,15 @@ int runShow(const Arguments &args, std::FILE *err)
 
 FileInfoLine describeFile(const QString &path)
 {
-    const QFileInfo info(path);
     if (!isRepresentable(path))
         return {QString(), QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it")};
-    if (!info.exists())
-        return {QString(), QStringLiteral("no such file")};
-    if (info.isDir())
-        return {QString(), QStringLiteral("is a folder")};
+    // Opened before anything else: only a plain file has a length worth telling.
+    const OpenedFile opened = openRegularFile(path);
+    if (opened.refusal == FileRefusal::Unreadable)
+        return {QString(), QStringLiteral("cannot open: %1").arg(opened.error)};
+    if (!opened.ok())
+        return {QString(), refusalReason(opened.refusal)};
+    const qint64 fileLength = opened.file->size();
 
     const auto describeBin = [](qint64 length) {
         const auto geometry = binGeometry(length);
@@ -236,17 +235,14 @@ FileInfoLine describeFile(const QString &path)
                         : QStringLiteral("BIN of %1 bytes, no known size").arg(length);
     };
     if (lowerSuffix(path) == QLatin1String("bin"))
-        return {describeBin(info.size()), QString()};
+        return {describeBin(fileLength), QString()};
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {QString(), QStringLiteral("cannot open: %1").arg(file.errorString())};
     // Read as convert --fit reads it, so that what this calls a picture converts: checked as fully,
     // and a large photograph shrunk while it is decoded.
     PictureOptions options;
     options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
     clearLibraryMessages();
-    const PictureLoad load = loadPicture(&file, options);
+    const PictureLoad load = loadPicture(opened.file.get(), options);
     if (load.loaded()) {
         QString text =
             QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format));
@@ -261,8 +257,8 @@ FileInfoLine describeFile(const QString &path)
         return {QString(), QStringLiteral("cannot read the picture: %1").arg(load.error) +
                                (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said))};
     }
-    if (binGeometry(info.size()))
-        return {describeBin(info.size()), QString()};
+    if (binGeometry(fileLength))
+        return {describeBin(fileLength), QString()};
     return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
 }
 

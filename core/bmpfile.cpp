@@ -92,6 +92,8 @@ QString os2Problem(qsizetype length, const BmpHeader &header)
     const int bits = header.bits;
     if (header.width == 0 || header.height == 0)
         return QStringLiteral("invalid picture size");
+    if (offset < FileHeaderSize + 12)
+        return QStringLiteral("pixel data overlaps the headers");
     if (bits == 1 || bits == 4 || bits == 8) {
         if (FileHeaderSize + 12 + 3 * (qint64(1) << bits) > offset)
             return QStringLiteral("palette runs into the pixel data");
@@ -119,7 +121,7 @@ std::optional<BmpHeader> readBmpHeader(const QByteArray &file)
     h.fileSize = u32(file, 2);
     h.pixelOffset = u32(file, 10);
     h.infoSize = u32(file, 14);
-    if (h.infoSize == 12) { // OS/2 1.x: unsigned 16-bit sizes
+    if (h.infoSize == Os2InfoSize) { // OS/2 1.x: unsigned 16-bit sizes
         h.width = u16(file, 18);
         h.height = u16(file, 20);
         h.planes = u16(file, 22);
@@ -155,7 +157,8 @@ std::optional<QSize> statedSize(const BmpHeader &header)
 {
     static constexpr quint16 knownBits[] = {1, 2, 4, 8, 16, 24, 32, 64};
     const qint64 height = header.height < 0 ? -header.height : header.height;
-    if (header.planes != 1 || header.width <= 0 || height <= 0 ||
+    // A height of -2^31 states no size that a picture could have.
+    if (header.planes != 1 || header.width <= 0 || height <= 0 || height > std::numeric_limits<int>::max() ||
         std::find(std::begin(knownBits), std::end(knownBits), header.bits) == std::end(knownBits))
         return std::nullopt;
     return QSize(clampToInt(header.width), clampToInt(height));
@@ -169,12 +172,17 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
     if (h.fileSize > quint64(length))
         return QStringLiteral("file shorter than its header says");
     const quint32 offset = h.pixelOffset;
-    if (h.infoSize == 12)
+    if (h.infoSize == Os2InfoSize)
         return os2Problem(length, h);
     if (h.infoSize < 40)
         return {}; // other old headers: left to the decoder
     if (length < FileHeaderSize + qsizetype(h.infoSize) || offset > quint64(length))
         return QStringLiteral("file shorter than its headers");
+    // The decoder would read the headers as pixels.
+    const quint64 headersEnd = h.compression == BiBitfields ? quint64(masksAt(h.infoSize)) + 12
+                                                            : FileHeaderSize + quint64(h.infoSize);
+    if (offset < headersEnd)
+        return QStringLiteral("pixel data overlaps the headers");
 
     if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<qint32>::min())
         return QStringLiteral("invalid picture size");
@@ -213,6 +221,38 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
             return indexProblem(file, offset, width, height, h.bits, colours);
     }
     return {};
+}
+
+QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &h)
+{
+    const quint32 colours = h.bits <= 8 ? 1u << h.bits : 0;
+    constexpr quint32 HeadersSize = FileHeaderSize + 40;
+    const quint32 offset = HeadersSize + 4 * colours;
+    QByteArray out(offset, '\0');
+    const auto put16 = [&out](int at, quint16 v) {
+        out[at] = char(v & 0xFF);
+        out[at + 1] = char(v >> 8);
+    };
+    const auto put32 = [&put16](int at, quint32 v) {
+        put16(at, quint16(v & 0xFFFF));
+        put16(at + 2, quint16(v >> 16));
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    const QByteArray pixels = file.mid(h.pixelOffset);
+    put32(2, quint32(offset + pixels.size()));
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, quint32(h.width));
+    put32(22, quint32(h.height)); // at most 65535, stored positive: from the bottom row up
+    put16(26, h.planes);
+    put16(28, h.bits);
+    const qsizetype paletteAt = FileHeaderSize + Os2InfoSize;
+    for (quint32 k = 0; k < colours; ++k) {
+        for (int c = 0; c < 3; ++c)
+            out[int(HeadersSize + 4 * k) + c] = file.at(paletteAt + 3 * k + c);
+    }
+    return out + pixels;
 }
 
 RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qint64 maxBytes)

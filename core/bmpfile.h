@@ -30,6 +30,8 @@ struct BmpHeader
     bool runLength() const { return compression == 1 || compression == 2; }
 };
 
+constexpr quint32 Os2InfoSize = 12;
+
 // None when the data does not start like a bitmap.
 std::optional<BmpHeader> readBmpHeader(const QByteArray &file);
 
@@ -43,6 +45,10 @@ std::optional<QSize> statedSize(const BmpHeader &header);
 // make no sense. Returns the first fault found, or an empty string for a sound file. Run-length data
 // is checked as it is decoded (decodeRunLength).
 QString bmpProblem(const QByteArray &file, const BmpHeader &header);
+
+// The same picture as a bitmap with a Windows header of 40 bytes, for a sound file with the old OS/2
+// header (whose sizes are unsigned 16-bit numbers and whose palette has 3 bytes a colour).
+QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &header);
 
 // Run-length coded 4- and 8-bit pixels as 32-bit RGB. Pixels that the data skips (a jump, a row or
 // the picture ended early) take the colour of palette entry 0. Runs past the picture, indices

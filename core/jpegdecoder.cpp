@@ -5,6 +5,8 @@
 
 #include <QtMath>
 
+#include <cstring>
+
 #include <utility>
 
 #ifdef LUMIVERT_HAVE_TURBOJPEG
@@ -12,6 +14,127 @@
 #endif
 
 namespace lumivert {
+
+namespace {
+
+// Real pictures have one scan, or about ten when progressive; libjpeg itself stops at 500.
+constexpr int MostScans = 300;
+// Scans times blocks: every scan passes over the whole coefficient buffer, and a file of many empty
+// scans over a large picture would take seconds while staying small.
+constexpr qint64 MostBlockPasses = 64 * 1024 * 1024;
+constexpr qint64 CoefficientBytesPerBlock = 64 * 2;
+
+int be16(const uchar *p)
+{
+    return p[0] << 8 | p[1];
+}
+
+bool isFrameMarker(int marker)
+{
+    // SOF0 to SOF15, less DHT (C4), JPG (C8) and DAC (CC), which share the range.
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+struct Frame
+{
+    int width = 0;
+    int height = 0;
+    qint64 blocks = 0; // 8 x 8 blocks of all components, as the decoder lays them out
+};
+
+std::optional<Frame> readFrame(const uchar *p, int length)
+{
+    if (length < 8)
+        return std::nullopt;
+    Frame frame;
+    frame.height = be16(p + 3);
+    frame.width = be16(p + 5);
+    const int components = p[7];
+    if (length < 8 + 3 * components || components == 0)
+        return std::nullopt;
+    int maxH = 1;
+    int maxV = 1;
+    for (int c = 0; c < components; ++c) {
+        maxH = qMax(maxH, p[8 + 3 * c + 1] >> 4);
+        maxV = qMax(maxV, p[8 + 3 * c + 1] & 0x0F);
+    }
+    for (int c = 0; c < components; ++c) {
+        const int h = qMax(1, p[8 + 3 * c + 1] >> 4);
+        const int v = qMax(1, p[8 + 3 * c + 1] & 0x0F);
+        const qint64 across = (qint64(frame.width) * h + 8 * maxH - 1) / (8 * maxH);
+        const qint64 down = (qint64(frame.height) * v + 8 * maxV - 1) / (8 * maxV);
+        frame.blocks += across * down;
+    }
+    return frame;
+}
+
+JpegLayout withProblem(JpegLayout layout, const char *problem)
+{
+    layout.problem = QString::fromLatin1(problem);
+    return layout;
+}
+
+} // namespace
+
+JpegLayout inspectJpeg(const QByteArray &file, qint64 maxBytes)
+{
+    const auto *data = reinterpret_cast<const uchar *>(file.constData());
+    const qsizetype length = file.size();
+    JpegLayout layout;
+    std::optional<Frame> frame;
+    int scans = 0;
+    qsizetype at = 2; // after the start-of-picture mark
+    for (;;) {
+        // Whatever lies between segments is skipped, as the decoder skips it.
+        while (at < length && data[at] != 0xFF)
+            ++at;
+        while (at + 1 < length && data[at + 1] == 0xFF)
+            ++at;
+        if (at + 1 >= length)
+            return withProblem(layout, "the data ends before the picture does");
+        const int marker = data[at + 1];
+        at += 2;
+        if (marker == 0xD9)
+            break;
+        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x00)
+            continue;
+        if (at + 2 > length)
+            return withProblem(layout, "the data ends before the picture does");
+        const int segment = be16(data + at);
+        if (segment < 2 || at + segment > length)
+            return withProblem(layout, "the data ends before the picture does");
+        if (isFrameMarker(marker) && !frame) {
+            frame = readFrame(data + at, segment);
+            if (frame)
+                layout.size = QSize(frame->width, frame->height);
+        }
+        at += segment;
+        if (marker != 0xDA)
+            continue;
+        if (++scans > MostScans)
+            return withProblem(layout, "too many scans for a picture");
+        // The coded data runs to the next marker other than a stuffed zero or a restart mark.
+        for (;;) {
+            const void *ff = std::memchr(data + at, 0xFF, size_t(length - at));
+            if (!ff)
+                return withProblem(layout, "the data ends before the picture does");
+            at = static_cast<const uchar *>(ff) - data;
+            if (at + 1 >= length)
+                return withProblem(layout, "the data ends before the picture does");
+            const int next = data[at + 1];
+            if (next != 0x00 && next != 0xFF && !(next >= 0xD0 && next <= 0xD7))
+                break;
+            at += next == 0xFF ? 1 : 2;
+        }
+    }
+    if (frame && scans > 1) {
+        if (frame->blocks > maxBytes / CoefficientBytesPerBlock)
+            return withProblem(layout, "picture of several scans too large to decode");
+        if (frame->blocks * scans > MostBlockPasses)
+            return withProblem(layout, "too many scans for a picture of this size");
+    }
+    return layout;
+}
 
 #ifdef LUMIVERT_HAVE_TURBOJPEG
 
@@ -118,13 +241,15 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
         image = QImage(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return std::nullopt;
-    // Flags 0: accurate integer DCT and smooth upsampling, the library's defaults and Qt's.
+    // Accurate integer DCT and smooth upsampling, the library's defaults and Qt's. A warning stops the
+    // decoder: it means data that ends early or is corrupt, whose missing part would come out grey.
     // BGRX in memory is 0xffRRGGBB read as a 32-bit word on a little-endian machine.
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "BGRX stands for RGB32 on little-endian machines only");
     if (tjDecompress2(handle.get(), data, length, image.bits(), width, int(image.bytesPerLine()), height,
-                      TJPF_BGRX, 0) != 0) {
+                      TJPF_BGRX, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
+        result.damage = QString::fromLocal8Bit(tjGetErrorStr2(handle.get()));
         handle.renew();
-        return std::nullopt;
+        return result;
     }
     if (withinSizeLimit(width, height))
         kept = image;

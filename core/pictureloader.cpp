@@ -3,11 +3,11 @@
 #include "core/bmpfile.h"
 #include "core/fitting.h"
 #include "core/jpegdecoder.h"
+#include "core/regularfile.h"
 #include "core/rgb332.h"
 #include "core/scaletofit.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 
 #include <limits>
@@ -23,8 +23,9 @@ constexpr qint64 LongestBitmap = 16 * 1024 * 1024;
 // most 4 (Qt's reader refuses deeper ones), so a file much longer than the decode limit cannot give
 // a picture. The spare megabyte is for the headers, the palette and a colour profile.
 constexpr qint64 LongestFittedBitmap = DecodeLimitBytes + 1024 * 1024;
-// JPEG data is decoded from memory up to this length; a longer file is streamed through Qt's reader.
-constexpr qint64 LongestJpegInMemory = DecodeLimitBytes;
+// JPEG data is decoded from memory up to this length, its markers checked first; no camera writes a
+// longer one.
+constexpr qint64 LongestJpeg = DecodeLimitBytes;
 
 PictureLoad unreadable(const QString &error, const QByteArray &format = {})
 {
@@ -79,6 +80,26 @@ QImage withoutAlpha(const QImage &image)
     return opaque;
 }
 
+// Qt's readers give what they decoded of a file that ends early, with the rest left blank, and call it
+// a success. A PNG is whole when its end chunk is there (some writers append a little after it), a GIF
+// when its last byte other than padding is the trailer.
+QString damageAfterRead(const QImageReader &reader, QIODevice *device, const QByteArray &format)
+{
+    if (reader.error() != QImageReader::UnknownError)
+        return reader.errorString();
+    const bool png = format == "png";
+    if ((!png && format != "gif") || device->isSequential())
+        return {};
+    const qint64 tail = qMin<qint64>(device->size(), png ? 4096 : 64);
+    device->seek(device->size() - tail);
+    QByteArray end = device->read(tail);
+    while (!png && end.endsWith('\0'))
+        end.chop(1);
+    if (png ? !end.contains("IEND") : !end.endsWith('\x3B'))
+        return QStringLiteral("the data ends before the picture does");
+    return {};
+}
+
 PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
 {
     // Decoders whose header gives no size are still kept to the decode limit.
@@ -120,6 +141,8 @@ PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return unreadable(reader.errorString(), format);
+    if (const QString damage = damageAfterRead(reader, device, format); !damage.isEmpty())
+        return unreadable(damage, format);
     if (!options.fitInto && !withinSizeLimit(image.width(), image.height()))
         return tooLarge(image.size(), format);
     if (!reader.scaledSize().isValid())
@@ -158,7 +181,9 @@ PictureLoad loadBitmap(const QByteArray &data, const BmpHeader &header, const Pi
         return loaded(std::move(picture.image), size, bmpFormat());
     }
     QBuffer buffer;
-    buffer.setData(data);
+    // Qt's reader takes the old OS/2 header's 16-bit sizes as signed; the same picture under today's
+    // header reads as it should.
+    buffer.setData(header.infoSize == Os2InfoSize ? os2AsWindowsBitmap(data, header) : data);
     buffer.open(QIODevice::ReadOnly);
     return readWithQt(&buffer, options);
 }
@@ -169,10 +194,23 @@ PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
 {
     if (const std::optional<BmpHeader> header = readBmpHeader(data))
         return loadBitmap(data, *header, options);
-    if (const std::optional<FastJpeg> jpeg = decodeJpeg(data, options.fitInto, DecodeLimitBytes)) {
-        if (jpeg->tooLarge)
-            return tooLarge(jpeg->size, QByteArrayLiteral("jpeg"));
-        return loaded(jpeg->image, jpeg->size, QByteArrayLiteral("jpeg"));
+    if (data.startsWith("\xFF\xD8")) {
+        const QByteArray jpegFormat = QByteArrayLiteral("jpeg");
+        const JpegLayout layout = inspectJpeg(data, DecodeLimitBytes);
+        if (!layout.problem.isEmpty()) {
+            // A picture over the limit is refused as such, whatever else is wrong with it.
+            if (!options.fitInto && !layout.size.isEmpty() &&
+                !withinSizeLimit(layout.size.width(), layout.size.height()))
+                return tooLarge(layout.size, jpegFormat);
+            return unreadable(layout.problem, jpegFormat);
+        }
+        if (const std::optional<FastJpeg> jpeg = decodeJpeg(data, options.fitInto, DecodeLimitBytes)) {
+            if (jpeg->tooLarge)
+                return tooLarge(jpeg->size, jpegFormat);
+            if (!jpeg->damage.isEmpty())
+                return unreadable(jpeg->damage, jpegFormat);
+            return loaded(jpeg->image, jpeg->size, jpegFormat);
+        }
     }
     QBuffer buffer;
     buffer.setData(data);
@@ -185,30 +223,36 @@ PictureLoad loadPicture(QIODevice *device, const PictureOptions &options)
     // Bitmaps and JPEG are read whole, once: the bitmap checks and libjpeg-turbo work on the bytes.
     const QByteArray magic = device->peek(2);
     const bool bitmap = magic == QByteArrayLiteral("BM");
-    const bool jpeg = magic == QByteArrayLiteral("\xFF\xD8") && fastJpegAvailable();
+    const bool jpeg = magic == QByteArrayLiteral("\xFF\xD8");
     if (!bitmap && !jpeg)
         return readWithQt(device, options);
-    const qint64 longest = bitmap ? longestBitmap(options) : LongestJpegInMemory;
-    if (jpeg && (device->isSequential() || device->size() > longest))
-        return readWithQt(device, options);
-    if (bitmap && !device->isSequential() && device->size() > longest) {
+    const qint64 longest = bitmap ? longestBitmap(options) : LongestJpeg;
+    if (jpeg) {
+        // Never more than can be used, whatever size the device claims.
+        const QByteArray data = device->read(longest + 1);
+        if (data.size() > longest)
+            return unreadable(QStringLiteral("file too long for a picture"), QByteArrayLiteral("jpeg"));
+        return loadPicture(data, options);
+    }
+    if (!device->isSequential() && device->size() > longest) {
         // A picture too large for the limit is refused as such, long file or not.
         constexpr qint64 HeaderBytes = 64;
         if (auto refused = refusedForSize(*readBmpHeader(device->peek(HeaderBytes)), options))
             return std::move(*refused);
         return unreadable(QStringLiteral("file too long for a picture"), bmpFormat());
     }
-    return loadPicture(device->isSequential() ? device->read(longest + 1) : device->readAll(), options);
+    return loadPicture(device->read(longest + 1), options);
 }
 
 PictureLoad loadPicture(const QString &path, const PictureOptions &options)
 {
     // Opened here rather than by name: a reader given a name also tries that name with
     // extensions appended, which would load a different file.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return unreadable(file.errorString());
-    return loadPicture(&file, options);
+    // Only plain files: a FIFO would wait for a writer, a device might never end.
+    const OpenedFile opened = openRegularFile(path);
+    if (!opened.ok())
+        return unreadable(refusalReason(opened.refusal, opened.error));
+    return loadPicture(opened.file.get(), options);
 }
 
 } // namespace lumivert

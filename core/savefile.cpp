@@ -5,9 +5,14 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,18 +50,6 @@ int writeAll(int fd, const QByteArray &bytes)
     return 0;
 }
 
-// Devices and pipes cannot be replaced: they are written in place.
-int writeDirect(const QByteArray &path, const QByteArray &bytes)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = writeAll(fd, bytes);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    return error;
-}
-
 // Follows `path` through its symbolic links to the file they lead to, which need not exist yet:
 // that file is the one replaced, and the links stay links.
 int followLinks(QByteArray &path)
@@ -90,6 +83,85 @@ mode_t newFileMode()
     return mode;
 }
 
+// Temporary names: short, so that the longest valid target name still leaves room, and hidden.
+constexpr char TemporaryPrefix[] = ".lv-";
+constexpr int TemporaryLetters = 6;
+
+// The names of temporary files that exist at this moment, so that SIGINT and SIGTERM can remove them
+// before the program ends: a killed run leaves no debris beside its outputs. Slots are claimed without
+// locks, since the signal handler may only read them.
+constexpr int TemporarySlots = 64;
+struct TemporarySlot
+{
+    std::atomic<int> state{0}; // 0 free, 1 being filled or emptied, 2 holds a name
+    char name[PATH_MAX];
+};
+TemporarySlot temporaries[TemporarySlots];
+struct sigaction previousInt;
+struct sigaction previousTerm;
+
+std::atomic<bool> ending{false};
+
+extern "C" void removeTemporariesAndDie(int signal)
+{
+    ending.store(true);
+    for (TemporarySlot &slot : temporaries) {
+        if (slot.state.load() == 2)
+            ::unlink(slot.name);
+    }
+    // The disposition the program had before, usually the default: the program then ends by the signal
+    // (exit status 130 or 143), as it would have without this handler.
+    ::sigaction(signal, signal == SIGINT ? &previousInt : &previousTerm, nullptr);
+    ::raise(signal);
+}
+
+// Installed only where the program has not chosen its own handling for these signals.
+void installCleanup()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action = {};
+        action.sa_handler = removeTemporariesAndDie;
+        ::sigemptyset(&action.sa_mask);
+        ::sigaddset(&action.sa_mask, SIGINT);
+        ::sigaddset(&action.sa_mask, SIGTERM);
+        for (const auto &[signal, previous] :
+             {std::pair{SIGINT, &previousInt}, std::pair{SIGTERM, &previousTerm}}) {
+            if (::sigaction(signal, nullptr, previous) == 0 && previous->sa_handler == SIG_DFL &&
+                !(previous->sa_flags & SA_SIGINFO))
+                ::sigaction(signal, &action, nullptr);
+        }
+    });
+}
+
+// Holds a temporary file's name in a slot for as long as it lives; -1 when all slots are taken (the
+// name is then only removed by the saver itself).
+int rememberTemporary(const QByteArray &name)
+{
+    if (name.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < TemporarySlots; ++i) {
+        int expected = 0;
+        if (temporaries[i].state.compare_exchange_strong(expected, 1)) {
+            std::memcpy(temporaries[i].name, name.constData(), size_t(name.size()) + 1);
+            temporaries[i].state.store(2);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void forgetTemporary(int slot)
+{
+    if (slot >= 0)
+        temporaries[slot].state.store(0);
+}
+
+QByteArray temporaryTemplate(const QByteArray &folder)
+{
+    return folder + '/' + TemporaryPrefix + QByteArray(TemporaryLetters, 'X');
+}
+
 // A file without a name in `folder`, so that a save killed half way leaves nothing behind; -1 with
 // errno EOPNOTSUPP where the system or the file system has none.
 int openUnnamed(const QByteArray &folder)
@@ -110,19 +182,26 @@ int openUnnamed(const QByteArray &folder)
     return -1;
 }
 
-// Gives the complete unnamed file a name next to the target, for the rename that replaces it.
-int nameUnnamed(int fd, const QByteArray &target, QByteArray &name)
+// Gives the complete unnamed file a name in `folder`, for the rename that replaces the target; the
+// name is remembered (`slot`) from before it exists.
+int nameUnnamed(int fd, const QByteArray &folder, QByteArray &name, int &slot)
 {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
-        for (int i = 0; i < 6; ++i)
-            name += Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        name = temporaryTemplate(folder);
+        for (qsizetype i = name.size() - TemporaryLetters; i < name.size(); ++i)
+            name[i] = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)];
+        slot = rememberTemporary(name);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
             return 0;
-        if (errno != EEXIST)
+        const int error = errno;
+        forgetTemporary(slot);
+        slot = -1;
+        if (error != EEXIST) {
+            errno = error;
             break;
+        }
     }
     const int error = errno;
     name.clear();
@@ -135,14 +214,27 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(qMax(slash, qsizetype(1)));
     QByteArray temporary;
+    int slot = -1;
+    installCleanup();
     int fd = openUnnamed(folder);
     if (fd < 0 && errno != EOPNOTSUPP)
         return errno;
     if (fd < 0) {
-        temporary = target + ".XXXXXX";
-        fd = ::mkstemp(temporary.data());
+        // Signals wait until the name is remembered, so that none is created unseen.
+        sigset_t blocked;
+        sigset_t previous;
+        ::sigemptyset(&blocked);
+        ::sigaddset(&blocked, SIGINT);
+        ::sigaddset(&blocked, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        temporary = temporaryTemplate(folder);
+        fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        const int error = errno;
+        if (fd >= 0)
+            slot = rememberTemporary(temporary);
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         if (fd < 0)
-            return errno;
+            return error;
     }
     // File systems without modes (FAT cards) refuse this; the content is what counts there.
     ::fchmod(fd, mode);
@@ -150,13 +242,18 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
     if (error == 0 && sync && ::fsync(fd) != 0)
         error = errno;
     if (error == 0 && temporary.isEmpty())
-        error = nameUnnamed(fd, target, temporary);
+        error = nameUnnamed(fd, folder, temporary, slot);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
         error = errno;
+    // The program is ending and has removed this save's temporary file itself: the save waits for the
+    // end rather than report a failure nobody caused.
+    while (error != 0 && ending.load())
+        ::pause();
     if (error != 0 && !temporary.isEmpty())
         ::unlink(temporary.constData());
+    forgetTemporary(slot);
     return error;
 }
 
@@ -176,8 +273,9 @@ int save(const QString &path, const QByteArray &bytes, bool sync)
         return errno == ENOENT ? replace(target, bytes, newFileMode(), sync) : errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
+    // A FIFO would block until some program read it, and a device is no file to replace.
     if (!S_ISREG(st.st_mode))
-        return writeDirect(target, bytes);
+        return NotPlainFileError;
     // A file its owner made read-only stays as it is, though its folder would let it be replaced.
     if (::access(target.constData(), W_OK) != 0)
         return errno;
@@ -188,6 +286,8 @@ QString reasonFor(int error, int *systemError)
 {
     if (systemError)
         *systemError = error;
+    if (error == NotPlainFileError)
+        return QStringLiteral("not a plain file (a FIFO, device or socket)");
     return error == 0 ? QString() : qt_error_string(error);
 }
 
@@ -262,6 +362,8 @@ QString japaneseSaveReason(int systemError, const QString &systemReason)
         return QStringLiteral("ディスクの空き容量が不足しています。");
     case EISDIR:
         return QStringLiteral("同じ名前のフォルダーが既にあります。");
+    case NotPlainFileError:
+        return QStringLiteral("保存先は通常のファイルではありません。");
     case EROFS:
         return QStringLiteral("保存先のドライブは書き込み禁止になっています。");
     case ENAMETOOLONG:

@@ -6,6 +6,7 @@
 #include "core/fittedpicture.h"
 #include "core/outputnaming.h"
 #include "core/pictureloader.h"
+#include "core/regularfile.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
 
@@ -13,13 +14,10 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
-
-#include <limits>
 
 namespace lumivert {
 
@@ -57,16 +55,13 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-// The whole file, or none when it cannot be read whole.
-std::optional<QByteArray> readWhole(const QString &path, qint64 length)
+// The whole of a plain file no longer than any BIN file could be, or none.
+std::optional<QByteArray> readBinFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    ReadFile file = readRegularFile(path, LongestBinBytes);
+    if (!file.ok())
         return std::nullopt;
-    QByteArray bytes = file.read(length);
-    if (bytes.size() != length)
-        return std::nullopt;
-    return bytes;
+    return std::move(file.bytes);
 }
 
 // The clipboard's picture, fitted when a fit size is chosen. Encoded pictures are read through the
@@ -270,12 +265,9 @@ void Session::openBin()
     if (chosen->size() > 1)
         return;
     const QString &path = chosen->first();
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0 || info.size() > std::numeric_limits<qint32>::max())
-        return;
     // The bytes are replaced only once the file has been read whole.
-    std::optional<QByteArray> bytes = readWhole(path, info.size());
-    if (!bytes)
+    std::optional<QByteArray> bytes = readBinFile(path);
+    if (!bytes || bytes->isEmpty())
         return;
     m_converted = std::move(bytes);
 
@@ -408,8 +400,9 @@ void Session::pastePicture()
     fitAround(FitRule::PastedPicture);
 }
 
-// A file dropped on the picture: a BIN file by its name's last three letters, else a picture.
-void Session::openDropped(const QMimeData *data)
+// A file dropped on the picture: a BIN file by its name's last three letters, else a picture. True
+// when the drop was taken.
+bool Session::openDropped(const QMimeData *data)
 {
     bool ok = false;
     if (data && data->hasUrls()) {
@@ -422,18 +415,15 @@ void Session::openDropped(const QMimeData *data)
         clearPicture(m_picture.size());
         Q_EMIT pictureChanged();
     }
+    return ok;
 }
 
 // False takes the drop's failure road. A failed drop leaves the converted bytes as they were.
 bool Session::dropFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > std::numeric_limits<qint32>::max())
-        return false;
-
     const QString kind = path.right(3);
     if (kind == QLatin1String("bin") || kind == QLatin1String("BIN")) {
-        std::optional<QByteArray> bytes = readWhole(path, info.size());
+        std::optional<QByteArray> bytes = readBinFile(path);
         if (!bytes)
             return false;
         m_converted = std::move(bytes);

@@ -62,7 +62,7 @@ public:
     void runBatch();
     void copyPicture();
     void pastePicture();
-    void openDropped(const QMimeData *data);
+    bool openDropped(const QMimeData *data);
 
     static QColor background();
 

@@ -30,6 +30,39 @@ bool isOption(const QString &argument)
     return argument.startsWith(u'-') && argument.size() > 1;
 }
 
+void printUnknownOption(const QString &argument)
+{
+    std::fprintf(stderr, "lumivert: %s は使えないオプションです。\n%s", qPrintable(argument), UsageText);
+}
+
+// How many arguments a Qt option at the front of `arguments` takes up (QApplication removes them), or 0
+// for anything else.
+int qtOptionLength(const QStringList &arguments)
+{
+    static const QStringList withValue{
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+        QStringLiteral("style"),           QStringLiteral("stylesheet"),
+        QStringLiteral("display"),         QStringLiteral("name"),
+        QStringLiteral("title"),           QStringLiteral("geometry"),
+        QStringLiteral("visual")};
+    static const QStringList flags{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"),  QStringLiteral("dograb"),
+                                   QStringLiteral("sync"),    QStringLiteral("testability")};
+    QString option = arguments.first();
+    option.remove(0, option.startsWith(QLatin1String("--")) ? 2 : 1);
+    const qsizetype equals = option.indexOf(u'=');
+    if (equals > 0)
+        return withValue.contains(option.left(equals)) || option.startsWith(QLatin1String("qmljsdebugger"))
+                   ? 1
+                   : 0;
+    if (withValue.contains(option))
+        return arguments.size() > 1 ? 2 : 1;
+    return flags.contains(option) ? 1 : 0;
+}
+
 } // namespace
 
 QTranslator *installJapaneseQtTexts(QApplication &app)
@@ -70,6 +103,21 @@ std::optional<int> answerInformationOptions(const QStringList &arguments)
             return 0;
         }
     }
+    // Checked here rather than after the application is made: without a display Qt would end the
+    // program first.
+    QStringList rest = arguments.mid(1);
+    while (!rest.isEmpty() && rest.first() != QLatin1String("--")) {
+        if (!isOption(rest.first())) {
+            rest.removeFirst();
+            continue;
+        }
+        const int taken = qtOptionLength(rest);
+        if (taken == 0) {
+            printUnknownOption(rest.first());
+            return 2;
+        }
+        rest.remove(0, taken);
+    }
     return std::nullopt;
 }
 
@@ -83,8 +131,7 @@ std::optional<QStringList> filesFromArguments(const QStringList &arguments)
             continue;
         }
         if (!optionsEnded && isOption(argument)) {
-            std::fprintf(stderr, "lumivert: %s は使えないオプションです。\n%s", qPrintable(argument),
-                         UsageText);
+            printUnknownOption(argument);
             return std::nullopt;
         }
         files << QDir::current().absoluteFilePath(argument);

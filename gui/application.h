@@ -17,8 +17,9 @@ void setUpApplication(QApplication &app);
 // Loads Qt's Japanese texts; none when they are not installed.
 QTranslator *installJapaneseQtTexts(QApplication &app);
 
-// --help and --version print and end the program before anything needs a display: the exit status
-// after printing, or none to go on.
+// --help and --version print and end the program before anything needs a display, and so does an
+// unknown option (with the usage, status 2); Qt's own options are left for Qt. The exit status after
+// printing, or none to go on.
 std::optional<int> answerInformationOptions(const QStringList &arguments);
 
 // The files named on the command line (after Qt has taken its own options), as absolute paths taken

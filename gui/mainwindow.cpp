@@ -256,7 +256,8 @@ void MainWindow::connectSession()
     });
     connect(m_session, &Session::progressAdvanced, m_progressBar, &QProgressBar::setValue);
     connect(m_session, &Session::progressFinished, m_progressBar, &QWidget::hide);
-    connect(m_pictureView, &PictureView::dropped, m_session, &Session::openDropped);
+    m_pictureView->setDropHandler(
+        [this](const QMimeData *dropped) { return m_session->openDropped(dropped); });
 }
 
 // A screen exactly 800 pixels wide is covered whole; any other gets 800 x 600, centred.

@@ -42,21 +42,40 @@ void PictureView::mousePressEvent(QMouseEvent *event)
         Q_EMIT popupRequested(event->globalPosition().toPoint());
 }
 
-// Whatever is dragged over the box is accepted here; what it is gets decided on the drop.
+// Whatever the source lets be copied is let in, so that a drop of something else still hears why it
+// was refused; what it is gets decided on the drop. A source that only lets its data be moved is
+// turned away: the program never takes the source's data.
 void PictureView::dragEnterEvent(QDragEnterEvent *event)
 {
-    event->acceptProposedAction();
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void PictureView::dragMoveEvent(QDragMoveEvent *event)
 {
-    event->acceptProposedAction();
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
+// A refused drop reports no action, so that the source neither deletes nor marks anything.
 void PictureView::dropEvent(QDropEvent *event)
 {
-    event->acceptProposedAction();
-    Q_EMIT dropped(event->mimeData());
+    const bool taken = m_dropHandler && m_dropHandler(event->mimeData());
+    if (taken) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
 }
 
 } // namespace lumivert

@@ -39,7 +39,9 @@ int width(const QWidget *window)
     if (fixed)
         return fixed->width;
     const QScreen *screen = screenOf(window);
-    return screen ? screen->geometry().width() : 0;
+    // The display's own pixels: under a scale factor the logical width is smaller than the screen. Qt
+    // rounded the logical width, so under a fractional factor this may be one pixel off.
+    return screen ? qRound(screen->geometry().width() * screen->devicePixelRatio()) : 0;
 }
 
 void setOverride(int depth, int width)

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-// The display checks' view of the screen: colour bits per pixel and width in pixels of the screen
+// The display checks' view of the screen: colour bits per pixel and width in device pixels of the screen
 // that holds `window`. Tests set fixed values instead.
 namespace lumivert::ScreenInfo {
 

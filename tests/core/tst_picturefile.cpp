@@ -123,6 +123,7 @@ private Q_SLOTS:
     void sizeLimit();
     void headerClaims_data();
     void headerClaims();
+    void tallOs2BitmapKeepsItsHeight();
     void hugePngIsRefusedBeforeDecoding();
     void topDownBmpIsRightWayUp();
     void contentDecidesFormat();
@@ -205,6 +206,11 @@ void TestPictureFile::headerClaims_data()
         << bmp24(qint32(0x80000000u), 10) << PictureLoad::Unreadable << QSize();
     QTest::newRow("height 0") << bmp24(10, 0, QByteArray(40, '\0')) << PictureLoad::Unreadable << QSize();
     QTest::newRow("header cut short") << bmp24(10, 10).left(20) << PictureLoad::Unreadable << QSize();
+    QTest::newRow("height -2^31") << bmp24(10, qint32(0x80000000u), QByteArray(40, '\0'))
+                                  << PictureLoad::Unreadable << QSize();
+    QByteArray inHeaders = bmp24(2, 2, QByteArray(16, '\0'));
+    putLe32(inHeaders, 10, 30); // the pixels would start inside the info header
+    QTest::newRow("pixels inside the headers") << inHeaders << PictureLoad::Unreadable << QSize();
 
     // Inputs that once made the bitmap checks read past the file or overflow (found by fuzzing).
     const QString seeds = QStringLiteral(LUMIVERT_SOURCE_DIR "/fuzz/seeds/picture/");
@@ -233,6 +239,17 @@ void TestPictureFile::headerClaims()
         QVERIFY(!load.error.isEmpty());
     // Refusing from the header takes no time; filling a claimed picture would.
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+}
+
+// OS/2 1.x sizes are unsigned: 40000 rows are 40000 rows, not 25536 counted from the top.
+void TestPictureFile::tallOs2BitmapKeepsItsHeight()
+{
+    QByteArray bytes = os2Header(1, 40000) + QByteArray(4 * 40000, '\0');
+    bytes[26 + 4 * 39999] = char(0xFF); // the top row's blue
+    const PictureLoad load = loadPicture(bytes, PictureOptions{QSize(640, 480)});
+    QCOMPARE(load.image.size(), QSize(1, 40000));
+    QCOMPARE(load.image.pixel(0, 0), qRgb(0, 0, 255));
+    QCOMPARE(load.image.pixel(0, 39999), qRgb(0, 0, 0));
 }
 
 void TestPictureFile::hugePngIsRefusedBeforeDecoding()

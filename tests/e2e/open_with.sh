@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # "Open with": `lumivert FILE` opens the file as a drop on the picture would, once the main window is
 # up; a file that cannot be opened gets the drop's message. --help and --version print and end
-# without a window, with no display at all.
+# without a window, with no display at all; so does an unknown option, with status 2.
 source "$(dirname "$0")/lib.sh"
 
 for option in --help --version; do
@@ -10,6 +10,10 @@ for option in --help --version; do
     [ -n "$out" ] || fail "$option printed nothing"
 done
 [[ $(env -u DISPLAY "$LUMIVERT" --version) == "256色Lumivert "* ]] || fail "--version does not name the program"
+status=0
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$LUMIVERT" --bogus 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] || fail "--bogus ended with status $status, not 2"
+[[ $err == "lumivert: --bogus は使えないオプションです。"* ]] || fail "--bogus printed: $err"
 
 start_x 1024x768x24
 picture="$WORK/写真 1.png"

@@ -1,9 +1,11 @@
 // Loads one picture under the size limit and reports the outcome and the peak resident memory.
-// usage: load_probe FILE   prints "<status> <peak KiB>"
+// usage: load_probe FILE [fit]   prints "<status> <peak KiB> <milliseconds>"; with `fit`, the picture is
+// read to fit into 640 x 480 as convert --fit reads it.
 #include "core/pictureloader.h"
 
 #include <QCoreApplication>
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <cstdio>
@@ -11,9 +13,15 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
-    const lumivert::PictureLoad load = lumivert::loadPicture(QString::fromLocal8Bit(argv[1]));
+    lumivert::PictureOptions options;
+    if (argc == 3)
+        options.fitInto = QSize(640, 480);
+    QElapsedTimer clock;
+    clock.start();
+    const lumivert::PictureLoad load = lumivert::loadPicture(QString::fromLocal8Bit(argv[1]), options);
+    const qint64 milliseconds = clock.elapsed();
     const char *status = load.status == lumivert::PictureLoad::Loaded     ? "loaded"
                          : load.status == lumivert::PictureLoad::TooLarge ? "too-large"
                                                                           : "unreadable";
@@ -27,6 +35,6 @@ int main(int argc, char *argv[])
                 peakKiB = line.mid(6).trimmed().split(' ').first().toLong();
         }
     }
-    std::printf("%s %ld\n", status, peakKiB);
+    std::printf("%s %ld %lld\n", status, peakKiB, static_cast<long long>(milliseconds));
     return 0;
 }

@@ -443,12 +443,12 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  2); // p.bmp, old: no leftovers
 
-        // A full device.
+        // A device is no file to replace.
         f.script.answerFile(QStringLiteral("/dev/full"));
         save();
         QCOMPARE(f.script.messages.size(), 3);
         QVERIFY(f.script.messages.last().text.endsWith(
-            QStringLiteral("理由: ディスクの空き容量が不足しています。")));
+            QStringLiteral("理由: 保存先は通常のファイルではありません。")));
         QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists());
         QVERIFY(!QFileInfo(QStringLiteral("/dev/full")).isFile());
 

@@ -329,20 +329,41 @@ private Q_SLOTS:
         QVERIFY(!f.window->acceptDrops());
     }
 
-    // The real drop event reaches the session through the picture box.
+    // The real drop event reaches the session through the picture box. The source is told of a copy
+    // when the drop was taken, of nothing when it was refused, and never of a move.
+    void dropEventOnPicture_data()
+    {
+        QTest::addColumn<bool>("file"); // a BIN file, else selected text
+        QTest::addColumn<Qt::DropActions>("possible");
+        QTest::newRow("BIN file") << true << Qt::DropActions(Qt::CopyAction | Qt::MoveAction);
+        QTest::newRow("BIN file, move only") << true << Qt::DropActions(Qt::MoveAction);
+        QTest::newRow("text") << false << Qt::DropActions(Qt::CopyAction | Qt::MoveAction);
+    }
     void dropEventOnPicture()
     {
+        QFETCH(bool, file);
+        QFETCH(Qt::DropActions, possible);
         Fixture f;
         f.window->show();
         const QByteArray bytes(76800, '\x1C');
         writeFile(f.path("e.BIN"), bytes);
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(f.path("e.BIN"))});
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        file ? data.setUrls({QUrl::fromLocalFile(f.path("e.BIN"))}) : data.setText(QStringLiteral("text"));
+        QDragEnterEvent enter(QPoint(20, 20), possible, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.picture(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCOMPARE(enter.isAccepted(), bool(possible & Qt::CopyAction));
+        if (!enter.isAccepted())
+            return;
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent event(QPointF(20, 20), possible, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(f.picture(), &event);
+        QCOMPARE(event.isAccepted(), file);
+        QCOMPARE(event.dropAction(), file ? Qt::CopyAction : Qt::IgnoreAction);
+        if (!file) {
+            QCOMPARE(f.script.messageTexts(),
+                     {QStringLiteral("画像ファイル又はBINファイルではありません。")});
+            return;
+        }
         QCOMPARE(*f.session().convertedBytes(), bytes);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("e.BIN")));
         QCOMPARE(f.label("Label1")->text(), QStringLiteral("読込完了!!"));
@@ -427,7 +448,10 @@ private Q_SLOTS:
             data->setUrls({QUrl::fromLocalFile(picture)});
             data->setData(QStringLiteral("image/jpeg"), readFile(picture));
             QGuiApplication::clipboard()->setMimeData(data);
-            road == QLatin1String("drop") ? f.session().openDropped(data) : f.trigger("poppaste");
+            if (road == QLatin1String("drop"))
+                f.session().openDropped(data);
+            else
+                f.trigger("poppaste");
         }
         if (!batch) {
             f.trigger("mnucnv");

@@ -1,0 +1,105 @@
+#include "core/pictureloader.h"
+#include "core/regularfile.h"
+#include "core/savefile.h"
+#include "core/modal.h"
+#include "core/session.h"
+#include "tests/robust/hostilejpeg.h"
+#include "tests/testfiles.h"
+
+#include <QDir>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace lumivert;
+using namespace lumivert::test;
+
+class TestHostile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Special files, and files built to exhaust a decoder, are refused at once on every road (the
+    // command line's roads are these functions too). A road that blocked would be ended by the alarm.
+    void refusedOnEveryRoad_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("dropMessage");
+        const QString notAFile = QStringLiteral("画像ファイル又はBINファイルではありません。");
+        for (const auto &[title, kind, name] : {std::tuple{"FIFO as a picture", "fifo", "p.jpg"},
+                                                {"FIFO as a BIN file", "fifo", "p.BIN"},
+                                                {"link to /dev/zero", "zero", "z.bin"},
+                                                {"folder", "folder", "f.jpg"},
+                                                {"BIN file over 64 MiB", "long", "l.BIN"},
+                                                {"JPEG cut off", "cut", "c.jpg"},
+                                                {"100000 scans", "scans", "m.jpg"}})
+            QTest::newRow(title) << QString::fromLatin1(kind) << QString::fromLatin1(name) << notAFile;
+        // Without a fit request its size alone refuses it.
+        QTest::newRow("progressive 30000x30000") << QStringLiteral("bomb") << QStringLiteral("b.jpg")
+                                                 << QStringLiteral("画像サイズオーバーです。");
+    }
+    void refusedOnEveryRoad()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, dropMessage);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const bool special =
+            kind == QLatin1String("fifo") || kind == QLatin1String("zero") || kind == QLatin1String("folder");
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == QLatin1String("zero"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(path));
+        else if (kind == QLatin1String("long"))
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly) && QFile::resize(path, LongestBinBytes + 1));
+        else if (kind == QLatin1String("cut"))
+            writeFile(
+                path,
+                readFile(writePicture(dir.filePath("whole"), patternImage(300, 200), "JPG")).left(1000));
+        else
+            writeFile(path, kind == QLatin1String("bomb") ? flatJpeg(30000, 30000, 2, true, 8)
+                                                          : flatJpeg(640, 480, 100000, true, 1));
+        ::alarm(20);
+
+        PictureOptions fit;
+        fit.fitInto = QSize(640, 480);
+        const PictureLoad load = loadPicture(path, fit);
+        QCOMPARE(load.status, PictureLoad::Unreadable);
+        QVERIFY(!load.error.isEmpty());
+        if (special || kind == QLatin1String("long"))
+            QVERIFY(!readRegularFile(path, LongestBinBytes).ok());
+        if (special)
+            QVERIFY(!saveBytes(path, QByteArray(76800, 'x')).isEmpty());
+
+        ModalScript script;
+        Session session;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        session.openDropped(&data);
+        QCOMPARE(script.messageTexts(), QStringList{dropMessage});
+        QVERIFY(!session.convertedBytes());
+
+        ::alarm(0);
+    }
+
+    // A name of the longest length a folder entry may have is written, and nothing is left beside it.
+    void longestNameIsWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString(251, u'n') + QStringLiteral(".BIN"));
+        QCOMPARE(saveBytes(path, QByteArray(76800, 'x')), QString());
+        QCOMPARE(saveBytesUnsynced(path, QByteArray(10, 'y')), QString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostile)
+#include "tst_hostile.moc"
