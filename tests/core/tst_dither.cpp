@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace lumivert;
 
 Q_DECLARE_METATYPE(lumivert::Dither)
@@ -17,12 +19,19 @@ QImage flat(QSize size, QRgb colour)
     return image;
 }
 
-QByteArray reduce(const QImage &image, Dither method)
+QByteArray reduce(const QImage &image, Dither method, LightResponse light = {})
 {
     QByteArray out(qsizetype(image.width()) * image.height(), '\0');
     ReduceScratch scratch;
-    reduceImage(image, reinterpret_cast<uchar *>(out.data()), method, scratch);
+    reduceImage(image, reinterpret_cast<uchar *>(out.data()), method, scratch, light);
     return out;
+}
+
+// Light of a code value on an sRGB panel, from the standard's formula, 0 to 1.
+double srgbLight(int value)
+{
+    const double c = value / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
 // The average shown colour of the bytes, per channel.
@@ -42,7 +51,7 @@ std::array<double, 3> shownMean(const QByteArray &bytes)
 
 } // namespace
 
-class TestCliDither : public QObject
+class TestDither : public QObject
 {
     Q_OBJECT
 
@@ -86,27 +95,79 @@ private Q_SLOTS:
         QCOMPARE(lumivert::nearestShownLevel(value, bits), level);
     }
 
-    // A colour the display shows exactly stays that colour everywhere: no noise is added.
+    // A picture drawn in shown colours is converted back to its own bytes by every method: black stays
+    // black and white white, and no noise is added.
     void shownColoursAreKept_data()
     {
         QTest::addColumn<Dither>("method");
-        QTest::addColumn<int>("byte");
-        for (int byte : {0x00, 0xFF, 0x92, 0x25, 0xE0, 0x1D}) {
-            QTest::addRow("fs %02x", byte) << Dither::FloydSteinberg << byte;
-            QTest::addRow("ordered %02x", byte) << Dither::Ordered << byte;
+        QTest::addColumn<double>("exponent");
+        const std::pair<const char *, Dither> methods[] = {{"none", Dither::None},
+                                                           {"nearest", Dither::Nearest},
+                                                           {"fs", Dither::FloydSteinberg},
+                                                           {"ordered", Dither::Ordered}};
+        for (const auto &[name, method] : methods) {
+            for (double exponent : {0.0, 1.0, 2.2})
+                QTest::addRow("%s gamma %.1f", name, exponent) << method << exponent;
         }
     }
     void shownColoursAreKept()
     {
         QFETCH(Dither, method);
-        QFETCH(int, byte);
-        const QByteArray out = reduce(flat(QSize(24, 16), expandByte(quint8(byte))), method);
-        QCOMPARE(out, QByteArray(out.size(), char(byte)));
+        QFETCH(double, exponent);
+        for (int byte : {0x00, 0xFF, 0x92, 0x25, 0xE0, 0x1D}) {
+            const QByteArray out =
+                reduce(flat(QSize(24, 16), expandByte(quint8(byte))), method, LightResponse::power(exponent));
+            QCOMPARE(out, QByteArray(out.size(), char(byte)));
+        }
+        QImage mixed(67, 45, QImage::Format_RGB32);
+        QByteArray drawn;
+        for (int y = 0; y < mixed.height(); ++y) {
+            for (int x = 0; x < mixed.width(); ++x) {
+                const auto byte = quint8(x * 7 + y * 45 + x * y);
+                mixed.setPixel(x, y, expandByte(byte));
+                drawn.append(char(byte));
+            }
+        }
+        QCOMPARE(reduce(mixed, method, LightResponse::power(exponent)), drawn);
     }
 
-    // An area of a colour between shown colours averages out close to it, where truncation shows the
-    // top of its band.
-    void flatAreasAverageOut_data()
+    // An area of a colour between shown colours sends out the light of that colour, dark ones included,
+    // where truncation shows the top of its band.
+    void flatAreasKeepTheirLight_data()
+    {
+        QTest::addColumn<Dither>("method");
+        QTest::addColumn<QRgb>("colour");
+        const QRgb colours[] = {qRgb(40, 40, 40),  qRgb(110, 20, 200),  qRgb(250, 130, 90),
+                                qRgb(16, 230, 32), qRgb(128, 128, 128), qRgb(5, 5, 5),
+                                qRgb(20, 12, 30),  qRgb(60, 0, 90)};
+        for (QRgb c : colours) {
+            QTest::addRow("fs %06x", c & 0xFFFFFF) << Dither::FloydSteinberg << c;
+            QTest::addRow("ordered %06x", c & 0xFFFFFF) << Dither::Ordered << c;
+        }
+    }
+    void flatAreasKeepTheirLight()
+    {
+        QFETCH(Dither, method);
+        QFETCH(QRgb, colour);
+        const QByteArray bytes = reduce(flat(QSize(64, 64), colour), method);
+        std::array<double, 3> light{};
+        for (char b : bytes) {
+            const QRgb p = expandByte(quint8(b));
+            light[0] += srgbLight(qRed(p));
+            light[1] += srgbLight(qGreen(p));
+            light[2] += srgbLight(qBlue(p));
+        }
+        const int want[3] = {qRed(colour), qGreen(colour), qBlue(colour)};
+        for (int c = 0; c < 3; ++c) {
+            const double mean = light[c] / double(bytes.size());
+            QVERIFY2(
+                qAbs(mean - srgbLight(want[c])) <= 0.005,
+                qPrintable(QStringLiteral("channel %1: %2 for %3").arg(c).arg(mean).arg(srgbLight(want[c]))));
+        }
+    }
+
+    // With a power of 1 the dithers balance code values, as they did before they worked in light.
+    void codeValueDitheringAveragesCodes_data()
     {
         QTest::addColumn<Dither>("method");
         QTest::addColumn<QRgb>("colour");
@@ -116,16 +177,22 @@ private Q_SLOTS:
             QTest::addRow("ordered %06x", c & 0xFFFFFF) << Dither::Ordered << c;
         }
     }
-    void flatAreasAverageOut()
+    void codeValueDitheringAveragesCodes()
     {
         QFETCH(Dither, method);
         QFETCH(QRgb, colour);
         const QImage image = flat(QSize(64, 64), colour);
-        const auto mean = shownMean(reduce(image, method));
+        const auto mean = shownMean(reduce(image, method, LightResponse::power(1)));
         const int want[3] = {qRed(colour), qGreen(colour), qBlue(colour)};
         for (int c = 0; c < 3; ++c)
             QVERIFY2(qAbs(mean[c] - want[c]) < 2.0,
                      qPrintable(QStringLiteral("channel %1: %2 for %3").arg(c).arg(mean[c]).arg(want[c])));
+    }
+
+    // For logos and flat graphics: mid-grey shows as (127, 127, 127), not truncation's lavender.
+    void nearestGreyIsGrey()
+    {
+        QCOMPARE(reduce(flat(QSize(8, 4), qRgb(128, 128, 128)), Dither::Nearest), QByteArray(32, char(0x6D)));
     }
 
     void ditheringIsRepeatable()
@@ -165,5 +232,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliDither)
-#include "tst_cli_dither.moc"
+QTEST_GUILESS_MAIN(TestDither)
+#include "tst_dither.moc"
