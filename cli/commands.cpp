@@ -72,6 +72,7 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
 
     ConversionSettings settings;
     settings.dither = args.dither;
+    settings.light = args.light;
     settings.fit = args.fit;
     settings.background = args.background;
     const int jobs = args.jobs > 0 ? args.jobs : QThread::idealThreadCount();
