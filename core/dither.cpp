@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -21,21 +22,19 @@ constexpr int shownValue(int level, int bits)
 }
 
 // Light in fixed point: 0 is black, LightScale white. Twelve bits keep the darkest code values apart
-// (sRGB 1 is 1.2 units) while a pixel's carried error, sixteen times over, stays far inside 32 bits.
+// (sRGB 1 is 1.2 units), and every sum error diffusion makes fits in 16 bits: a carried error is at most
+// half the widest gap between two shown levels (under 2048 for any allowed power law), so sixteen
+// times it, and a value plus its carried error, stay within a signed 16-bit lane.
 constexpr int LightScale = 4095;
-// A carried error moves a value out of [0, LightScale] by at most half the widest gap between two shown
-// levels (blue's, about a quarter of full scale): the level table covers twice that, so that no light
-// is clamped away, which would brighten dark areas.
-constexpr int Margin = 2048;
-// Indexed by (light + Margin) / 2: half the resolution keeps both channels' tables (16 KB) in the L1
-// cache, and the choice between two levels is off by at most one unit only right at their midpoint.
-constexpr int LevelSlots = (LightScale + 2 * Margin) / 2 + 1;
 
 // The levels of one channel kind (3 bits for red and green, 2 for blue), seen as light.
 struct ChannelLight
 {
-    // Per slot the nearest shown level in light and that level's light: (light << 3) | level.
-    std::array<quint16, LevelSlots> levelAndLight{};
+    // Error diffusion: a value v (in light) shows at least level i when v > midpoint[i - 1], the middle
+    // between levels i - 1 and i, rounded down so that a tie goes to the darker level; a channel with
+    // fewer levels has 32767 past its last. light[i] is level i's light.
+    std::array<qint16, 7> midpoint{};
+    std::array<int, 8> light{};
     // Ordered dithering: a value shows at least level i (1-7) under Bayer threshold t (0-63) when it is
     // above orderedBelow[i][t], a code value. 255 for levels the channel does not have.
     std::array<std::array<quint8, 64>, 8> orderedBelow{};
@@ -50,6 +49,12 @@ struct LightTables
     ChannelLight redGreen;
     ChannelLight blue;
 #if defined(__SSE2__)
+    // Error diffusion's light of a code value as one lane of four 16-bit lanes (red, green, blue, none),
+    // so that a pixel's three are put together with two ORs: [channel][value].
+    std::array<std::array<quint64, 256>, 3> lightLanes{};
+    // Per midpoint, for the lanes of two pixels: the midpoint, and the light gained past it.
+    alignas(16) std::array<std::array<qint16, 8>, 7> midpointLanes{};
+    alignas(16) std::array<std::array<qint16, 8>, 7> gainLanes{};
     // orderedBelow laid out as four pixels' bytes in memory (B, G, R, A), offset by 0x80 for the signed
     // byte compare: [Bayer row][which half of the 8 columns][level - 1][byte].
     alignas(16) std::array<std::array<std::array<std::array<quint8, 16>, 7>, 2>, 8> orderedLanes{};
@@ -89,14 +94,11 @@ void makeChannel(ChannelLight &ch, int bits, LightResponse light, const std::arr
         code[level] = shownValue(level, bits);
         shown[level] = toLight[code[level]];
     }
-    for (int slot = 0; slot < LevelSlots; ++slot) {
-        // Past the midpoint between two levels the lighter one is nearer; a tie goes to the darker.
-        const int twice = (slot * 2 - Margin) * 2;
-        int best = 0;
-        while (best < top && twice > shown[best] + shown[best + 1])
-            ++best;
-        ch.levelAndLight[slot] = quint16((shown[best] << 3) | best);
-    }
+    ch.midpoint.fill(32767);
+    for (int level = 0; level <= top; ++level)
+        ch.light[level] = shown[level];
+    for (int level = 1; level <= top; ++level)
+        ch.midpoint[level - 1] = qint16((shown[level - 1] + shown[level]) / 2);
     for (auto &row : ch.orderedBelow)
         row.fill(255);
     for (int level = 1; level <= top; ++level) {
@@ -123,6 +125,19 @@ std::shared_ptr<const LightTables> makeTables(LightResponse light)
     makeChannel(t->redGreen, 3, light, t->toLight);
     makeChannel(t->blue, 2, light, t->toLight);
 #if defined(__SSE2__)
+    for (int v = 0; v < 256; ++v) {
+        for (int c = 0; c < 3; ++c)
+            t->lightLanes[c][v] = quint64(t->toLight[v]) << (16 * c);
+    }
+    for (int i = 0; i < 7; ++i) {
+        for (int lane = 0; lane < 8; ++lane) {
+            const int c = lane % 4;
+            const ChannelLight &ch = c == 2 ? t->blue : t->redGreen;
+            const bool real = c < 3 && ch.midpoint[i] != 32767;
+            t->midpointLanes[i][lane] = real ? ch.midpoint[i] : qint16(32767);
+            t->gainLanes[i][lane] = real ? qint16(ch.light[i + 1] - ch.light[i]) : qint16(0);
+        }
+    }
     for (int y = 0; y < 8; ++y) {
         for (int half = 0; half < 2; ++half) {
             for (int level = 1; level <= 7; ++level) {
@@ -249,90 +264,156 @@ void reduceOrdered(const QImage &image, uchar *out, const LightTables &t)
     }
 }
 
-// One row of error diffusion under way: its pixels, the errors of the row above (one spare pixel on
-// each side) and its own, and the error carried to the right.
-struct DiffusionRow
+// Error diffusion, one row after the other: the portable way, and the reference the vector path below
+// matches byte for byte (every sum there fits its 16-bit lane, so the arithmetic is the same).
+void diffusePlain(const QImage &image, uchar *out, std::vector<int> &errors, const LightTables &t)
 {
-    const QRgb *src;
-    uchar *out;
-    const int *above;
-    int *errors;
-    int left[3];
-};
-
-inline void diffusePixel(DiffusionRow &row, int x, const LightTables &t)
-{
-    const QRgb p = row.src[x];
-    const int code[3] = {qRed(p), qGreen(p), qBlue(p)};
-    const int *a = row.above + 3 * x; // pixel x - 1 of the row above
-    int *e = row.errors + 3 * (x + 1);
-    int level[3];
-    for (int c = 0; c < 3; ++c) {
-        const ChannelLight &ch = c == 2 ? t.blue : t.redGreen;
-        const int carried = a[c] + 5 * a[c + 3] + 3 * a[c + 6] + 7 * row.left[c];
-        const int v = std::clamp(t.toLight[code[c]] + ((carried + 8) >> 4), -Margin, LightScale + Margin);
-        const int entry = ch.levelAndLight[(v + Margin) >> 1];
-        level[c] = entry & 7;
-        const int error = v - (entry >> 3);
-        e[c] = error;
-        row.left[c] = error;
-    }
-    row.out[x] = uchar((level[0] << 5) | (level[1] << 2) | level[2]);
-}
-
-// Rows rows at once, each two pixels behind the one above (all it needs of it): their chains of
-// dependent steps overlap instead of waiting on each other.
-template <int Rows> void diffuseBand(DiffusionRow *rows, int width, const LightTables &t)
-{
-    constexpr int lag = 2 * (Rows - 1);
-    for (int step = 0; step < width + lag; ++step) {
-        if (step >= lag && step < width) {
-            for (int k = 0; k < Rows; ++k)
-                diffusePixel(rows[k], step - 2 * k, t);
-        } else {
-            for (int k = 0; k < Rows; ++k) {
-                const int x = step - 2 * k;
-                if (x >= 0 && x < width)
-                    diffusePixel(rows[k], x, t);
+    const int width = image.width();
+    // The errors of the row above and of this one, three channels a pixel, a spare pixel on each side.
+    const std::size_t rowLength = std::size_t(width + 2) * 3;
+    errors.assign(rowLength * 2, 0);
+    int *above = errors.data();
+    int *current = above + rowLength;
+    for (int y = 0; y < image.height(); ++y, out += width) {
+        const auto *src = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        int left[3] = {0, 0, 0};
+        for (int x = 0; x < width; ++x) {
+            const int code[3] = {qRed(src[x]), qGreen(src[x]), qBlue(src[x])};
+            const int *a = above + 3 * x; // pixel x - 1 of the row above
+            int level[3];
+            for (int c = 0; c < 3; ++c) {
+                const ChannelLight &ch = c == 2 ? t.blue : t.redGreen;
+                const int carried = a[c] + 5 * a[c + 3] + 3 * a[c + 6] + 7 * left[c];
+                const int v = t.toLight[code[c]] + ((carried + 8) >> 4);
+                int l = 0;
+                while (l < 7 && v > ch.midpoint[l])
+                    ++l;
+                level[c] = l;
+                left[c] = v - ch.light[l];
+                current[3 * (x + 1) + c] = left[c];
             }
+            out[x] = uchar((level[0] << 5) | (level[1] << 2) | level[2]);
         }
+        std::swap(above, current);
     }
 }
+
+#if defined(__SSE2__)
+// Four rows at once, each two pixels behind the one above (all it needs of it), so that their chains of
+// dependent steps overlap; two rows share a register, a pixel's three channels side by side in 16-bit
+// lanes: [row a: red, green, blue, -; row a + 1: red, green, blue, -]. Errors pass from row to row in
+// registers; only the band's last row goes through memory, to the next band. `carry` holds those
+// errors, four lanes a pixel, from pixel -8 on.
+void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carry, const LightTables &t)
+{
+    constexpr int Lag = 6; // the band's last row runs this far behind its first
+    const int width = image.width();
+    const uchar *src[4] = {};
+    uchar *dst[4] = {};
+    for (int k = 0; k < rows; ++k) {
+        src[k] = image.constScanLine(y0 + k);
+        dst[k] = out + qsizetype(y0 + k) * width;
+    }
+    const auto carryAt = [&](int x) { return carry + 4 * (x + 8); };
+    const auto valid = [&](int k, int x) { return k < rows && x >= 0 && x < width; };
+    const auto lightAt = [&](int k, int x, bool edge) -> quint64 {
+        if (edge && !valid(k, x))
+            return 0;
+        const uchar *p = src[k] + 4 * x; // B, G, R, A in memory
+        return t.lightLanes[0][p[2]] | t.lightLanes[1][p[1]] | t.lightLanes[2][p[0]];
+    };
+    const __m128i rounding = _mm_set1_epi16(8);
+    const __m128i weights = _mm_setr_epi16(32, 4, 1, 0, 32, 4, 1, 0);
+
+    // Per pair of rows: the errors of the rows above at x - 1, x and x + 1, and the last errors.
+    __m128i a0[2] = {}, a1[2] = {}, a2[2] = {}, e[2] = {};
+    a2[0] = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(0)));
+
+    const auto step = [&](int s, auto edgeTag) {
+        constexpr bool edge = decltype(edgeTag)::value;
+        // Taken before this step's errors replace the last ones.
+        const __m128i next[2] = {
+            _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(s + 1))), e[0]),
+            _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(e[0]), _mm_castsi128_pd(e[1]), 1))};
+        for (int p = 0; p < 2; ++p) {
+            const int k = 2 * p;
+            const int x = s - 2 * k;
+            a0[p] = a1[p];
+            a1[p] = a2[p];
+            a2[p] = next[p];
+            const __m128i above =
+                _mm_add_epi16(_mm_add_epi16(a0[p], _mm_add_epi16(a1[p], _mm_slli_epi16(a1[p], 2))),
+                              _mm_add_epi16(_mm_add_epi16(a2[p], _mm_slli_epi16(a2[p], 1)), rounding));
+            const __m128i light =
+                _mm_set_epi64x(qint64(lightAt(k + 1, x - 2, edge)), qint64(lightAt(k, x, edge)));
+            const __m128i carried = _mm_add_epi16(above, _mm_sub_epi16(_mm_slli_epi16(e[p], 3), e[p]));
+            const __m128i v = _mm_add_epi16(light, _mm_srai_epi16(carried, 4));
+            __m128i shown = _mm_setzero_si128();
+            __m128i level = _mm_setzero_si128();
+            for (int i = 0; i < 7; ++i) {
+                const __m128i past = _mm_cmpgt_epi16(
+                    v, _mm_load_si128(reinterpret_cast<const __m128i *>(t.midpointLanes[i].data())));
+                shown =
+                    _mm_add_epi16(shown, _mm_and_si128(past, _mm_load_si128(reinterpret_cast<const __m128i *>(
+                                                                 t.gainLanes[i].data()))));
+                level = _mm_sub_epi16(level, past);
+            }
+            __m128i error = _mm_sub_epi16(v, shown);
+            // 32 red + 4 green + blue per pixel, in 32-bit lanes 0 and 2.
+            __m128i bytes = _mm_madd_epi16(level, weights);
+            bytes = _mm_add_epi32(bytes, _mm_srli_epi64(bytes, 32));
+            if constexpr (edge) {
+                // Pixels outside the picture carry no error: rows start and end as if on black.
+                error =
+                    _mm_and_si128(error, _mm_set_epi64x(valid(k + 1, x - 2) ? -1 : 0, valid(k, x) ? -1 : 0));
+                if (valid(k, x))
+                    dst[k][x] = uchar(_mm_cvtsi128_si32(bytes));
+                if (valid(k + 1, x - 2))
+                    dst[k + 1][x - 2] = uchar(_mm_extract_epi16(bytes, 4));
+            } else {
+                dst[k][x] = uchar(_mm_cvtsi128_si32(bytes));
+                dst[k + 1][x - 2] = uchar(_mm_extract_epi16(bytes, 4));
+            }
+            e[p] = error;
+        }
+        _mm_storeh_pd(reinterpret_cast<double *>(carryAt(s - Lag)), _mm_castsi128_pd(e[1]));
+    };
+
+    const int middleEnd = rows < 4 ? 0 : width;
+    int s = 0;
+    for (; s < std::min(Lag, width + Lag); ++s)
+        step(s, std::true_type());
+    for (; s < middleEnd; ++s)
+        step(s, std::false_type());
+    for (; s < width + Lag; ++s)
+        step(s, std::true_type());
+}
+#endif
 
 void reduceFloydSteinberg(const QImage &image, uchar *out, std::vector<int> &errors, const LightTables &t)
 {
-    constexpr int Band = 2;
-    const int width = image.width();
-    const int height = image.height();
-    const std::size_t rowLength = std::size_t(width + 2) * 3;
-    errors.assign(rowLength * (Band + 1), 0);
-    int *buffers[Band + 1];
-    for (int i = 0; i <= Band; ++i)
-        buffers[i] = errors.data() + rowLength * std::size_t(i);
-
-    int y = 0;
-    auto startRows = [&](DiffusionRow *rows, int count) {
-        for (int k = 0; k < count; ++k) {
-            rows[k] = DiffusionRow{reinterpret_cast<const QRgb *>(image.constScanLine(y + k)),
-                                   out + qsizetype(y + k) * width,
-                                   buffers[k],
-                                   buffers[k + 1],
-                                   {0, 0, 0}};
-        }
-    };
-    for (; y + Band <= height; y += Band) {
-        DiffusionRow rows[Band];
-        startRows(rows, Band);
-        diffuseBand<Band>(rows, width, t);
-        std::swap(buffers[0], buffers[Band]);
-    }
-    for (; y < height; ++y) {
-        DiffusionRow rows[1];
-        startRows(rows, 1);
-        diffuseBand<1>(rows, width, t);
-        std::swap(buffers[0], buffers[1]);
-    }
+#if defined(__SSE2__)
+    // Sixteen-bit errors, four lanes a pixel, with room for the band's stagger on both sides.
+    const std::size_t lanes = std::size_t(image.width() + 16) * 4;
+    errors.assign((lanes + 1) / 2 + 8, 0);
+    auto *carry = reinterpret_cast<qint16 *>(errors.data());
+    for (int y = 0; y < image.height(); y += 4)
+        diffuseBand(image, out, y, std::min(4, image.height() - y), carry, t);
+#else
+    diffusePlain(image, out, errors, t);
+#endif
 }
+
+} // namespace
+
+namespace detail {
+void reduceFloydSteinbergPlain(const QImage &image, uchar *out, ReduceScratch &scratch, LightResponse light)
+{
+    diffusePlain(image, out, scratch.errors, tablesFor(light, scratch));
+}
+} // namespace detail
+
+namespace {
 
 } // namespace
 

@@ -48,4 +48,11 @@ void reduceImage(const QImage &image, uchar *out, Dither method, ReduceScratch &
 // to `value` (0-255) in code values; a tie goes to the darker level.
 int nearestShownLevel(int value, int bits);
 
+namespace detail {
+// Floyd-Steinberg the portable way, one row after the other, which the fast path must match byte for
+// byte; for the tests.
+void reduceFloydSteinbergPlain(const QImage &image, uchar *out, ReduceScratch &scratch,
+                               LightResponse light = {});
+} // namespace detail
+
 } // namespace lumivert

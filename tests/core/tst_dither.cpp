@@ -195,6 +195,39 @@ private Q_SLOTS:
         QCOMPARE(reduce(flat(QSize(8, 4), qRgb(128, 128, 128)), Dither::Nearest), QByteArray(32, char(0x6D)));
     }
 
+    // The fast error diffusion runs several rows at once; it must give the bytes of the plain one at
+    // every size, the picture's edges and a last band of fewer rows included.
+    void fastDiffusionMatchesPlain_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("exponent");
+        for (QSize size : {QSize(1, 1), QSize(5, 3), QSize(7, 9), QSize(64, 4), QSize(131, 46)}) {
+            for (double exponent : {0.0, 1.0, 5.0})
+                QTest::addRow("%dx%d gamma %.0f", size.width(), size.height(), exponent) << size << exponent;
+        }
+    }
+    void fastDiffusionMatchesPlain()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, exponent);
+        QImage image(size, QImage::Format_RGB32);
+        quint32 state = 12345;
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                state = state * 1664525u + 1013904223u;
+                // Noise over smooth light, with black and white runs where the error is largest.
+                const int base = (x * 255 / std::max(1, size.width() - 1) + (state >> 28)) & 255;
+                image.setPixel(x, y,
+                               (y % 7 == 3) ? qRgb(0, 0, 0) : qRgb(base, (state >> 8) & 255, 255 - base));
+            }
+        }
+        const LightResponse light = LightResponse::power(exponent);
+        QByteArray plain(qsizetype(size.width()) * size.height(), '\0');
+        ReduceScratch scratch;
+        detail::reduceFloydSteinbergPlain(image, reinterpret_cast<uchar *>(plain.data()), scratch, light);
+        QCOMPARE(reduce(image, Dither::FloydSteinberg, light), plain);
+    }
+
     void ditheringIsRepeatable()
     {
         QImage image(50, 30, QImage::Format_RGB32);
