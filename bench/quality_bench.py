@@ -11,6 +11,7 @@ Usage: quality_bench.py BUILD_DIR [RUNS]   (Debian's python3 with python3-skimag
 python3-pil, python3-numpy; imagemagick)
 """
 import os
+import resource
 import statistics
 import subprocess
 import sys
@@ -118,19 +119,28 @@ def make_photos(build, here):
     return folder
 
 
+def cpu_of_children():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def time_methods(cli, photos, work, runs):
-    """Runs the methods in turn, `runs` rounds after a warm-up, so that load on the machine falls on all."""
+    """Runs the methods in turn, `runs` rounds after a warm-up, so that load on the machine falls on all.
+    Returns the median wall time and the median processor time of each; the goals are judged on the
+    processor time, which other work on a shared machine does not stretch."""
     times = {m: [] for m in METHODS}
+    cpu = {m: [] for m in METHODS}
     for round_ in range(runs + 1):
         for method in METHODS:
             out = os.path.join(work, "times", method)
             subprocess.run(["rm", "-rf", out], check=True)
-            start = time.perf_counter()
+            start, start_cpu = time.perf_counter(), cpu_of_children()
             subprocess.run([cli, "convert", "--quiet", "--jobs", "1", "--dither", method, "--out-dir", out, photos],
                            check=True)
             if round_ > 0:
                 times[method].append(time.perf_counter() - start)
-    return {m: statistics.median(t) for m, t in times.items()}
+                cpu[method].append(cpu_of_children() - start_cpu)
+    return ({m: statistics.median(t) for m, t in times.items()}, {m: statistics.median(t) for m, t in cpu.items()})
 
 
 def main():
@@ -168,11 +178,12 @@ def main():
             print("%-24s %6.2f  %s" % (c, statistics.mean(scores[c]), " ".join("%9.2f" % s for s in scores[c])))
 
         photos = make_photos(build, here)
-        times = time_methods(cli, photos, work, runs)
+        wall, times = time_methods(cli, photos, work, runs)
         print()
         print("lumivert-cli convert --jobs 1 on 200 photographs of 640x480, median of %d runs" % runs)
+        print("%-24s %9s %9s  %s" % ("method", "wall s", "cpu s", "cpu vs truncation"))
         for m in METHODS:
-            print("%-24s %7.3f s  %5.2fx truncation" % ("--dither " + m, times[m], times[m] / times["none"]))
+            print("%-24s %9.3f %9.3f  %5.2fx" % ("--dither " + m, wall[m], times[m], times[m] / times["none"]))
 
     mean = {c: statistics.mean(s) for c, s in scores.items()}
     best_peer = min(mean["ImageMagick FS -remap"], mean["Pillow quantize FS"])
@@ -184,12 +195,12 @@ def main():
         ("ordered mean dE00 <= 1.5", ordered, ordered <= 1.5),
         ("floyd-steinberg <= best peer / 3 (%.2f)" % (best_peer / 3), fs, fs <= best_peer / 3),
         ("ordered <= best peer / 3 (%.2f)" % (best_peer / 3), ordered, ordered <= best_peer / 3),
-        ("floyd-steinberg time / truncation <= 1.5", fs_ratio, fs_ratio <= 1.5),
-        ("ordered time / truncation <= 1.2", ordered_ratio, ordered_ratio <= 1.2),
+        ("floyd-steinberg cpu time / truncation <= 1.5", fs_ratio, fs_ratio <= 1.5),
+        ("ordered cpu time / truncation <= 1.2", ordered_ratio, ordered_ratio <= 1.2),
     ]
     print()
     for text, value, met in goals:
-        print("%-44s %6.2f  %s" % (text, value, "met" if met else "MISSED"))
+        print("%-48s %6.2f  %s" % (text, value, "met" if met else "MISSED"))
 
 
 if __name__ == "__main__":

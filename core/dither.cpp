@@ -52,7 +52,8 @@ struct LightTables
     // Error diffusion's light of a code value as one lane of four 16-bit lanes (red, green, blue, none),
     // so that a pixel's three are put together with two ORs: [channel][value].
     std::array<std::array<quint64, 256>, 3> lightLanes{};
-    // Per midpoint, for the lanes of two pixels: the midpoint, and the light gained past it.
+    // Per midpoint, for the lanes of two pixels: the midpoint, and past it the light gained, shifted
+    // left by 3, plus one level (white's light, 4095 << 3, still fits a lane).
     alignas(16) std::array<std::array<qint16, 8>, 7> midpointLanes{};
     alignas(16) std::array<std::array<qint16, 8>, 7> gainLanes{};
     // orderedBelow laid out as four pixels' bytes in memory (B, G, R, A), offset by 0x80 for the signed
@@ -135,7 +136,7 @@ std::shared_ptr<const LightTables> makeTables(LightResponse light)
             const ChannelLight &ch = c == 2 ? t->blue : t->redGreen;
             const bool real = c < 3 && ch.midpoint[i] != 32767;
             t->midpointLanes[i][lane] = real ? ch.midpoint[i] : qint16(32767);
-            t->gainLanes[i][lane] = real ? qint16(ch.light[i + 1] - ch.light[i]) : qint16(0);
+            t->gainLanes[i][lane] = real ? qint16(((ch.light[i + 1] - ch.light[i]) << 3) + 1) : qint16(0);
         }
     }
     for (int y = 0; y < 8; ++y) {
@@ -299,6 +300,9 @@ void diffusePlain(const QImage &image, uchar *out, std::vector<int> &errors, con
 }
 
 #if defined(__SSE2__)
+constexpr int Pairs = 2;
+constexpr int BandRows = 2 * Pairs;
+
 // Four rows at once, each two pixels behind the one above (all it needs of it), so that their chains of
 // dependent steps overlap; two rows share a register, a pixel's three channels side by side in 16-bit
 // lanes: [row a: red, green, blue, -; row a + 1: red, green, blue, -]. Errors pass from row to row in
@@ -306,15 +310,15 @@ void diffusePlain(const QImage &image, uchar *out, std::vector<int> &errors, con
 // errors, four lanes a pixel, from pixel -8 on.
 void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carry, const LightTables &t)
 {
-    constexpr int Lag = 6; // the band's last row runs this far behind its first
+    constexpr int Lag = 2 * (BandRows - 1); // the band's last row runs this far behind its first
     const int width = image.width();
-    const uchar *src[4] = {};
-    uchar *dst[4] = {};
+    const uchar *src[BandRows] = {};
+    uchar *dst[BandRows] = {};
     for (int k = 0; k < rows; ++k) {
         src[k] = image.constScanLine(y0 + k);
         dst[k] = out + qsizetype(y0 + k) * width;
     }
-    const auto carryAt = [&](int x) { return carry + 4 * (x + 8); };
+    const auto carryAt = [&](int x) { return carry + 4 * (x + 2 * BandRows); };
     const auto valid = [&](int k, int x) { return k < rows && x >= 0 && x < width; };
     const auto lightAt = [&](int k, int x, bool edge) -> quint64 {
         if (edge && !valid(k, x))
@@ -326,16 +330,18 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
     const __m128i weights = _mm_setr_epi16(32, 4, 1, 0, 32, 4, 1, 0);
 
     // Per pair of rows: the errors of the rows above at x - 1, x and x + 1, and the last errors.
-    __m128i a0[2] = {}, a1[2] = {}, a2[2] = {}, e[2] = {};
+    __m128i a0[Pairs] = {}, a1[Pairs] = {}, a2[Pairs] = {}, e[Pairs] = {};
     a2[0] = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(0)));
 
     const auto step = [&](int s, auto edgeTag) {
         constexpr bool edge = decltype(edgeTag)::value;
         // Taken before this step's errors replace the last ones.
-        const __m128i next[2] = {
-            _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(s + 1))), e[0]),
-            _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(e[0]), _mm_castsi128_pd(e[1]), 1))};
-        for (int p = 0; p < 2; ++p) {
+        __m128i next[Pairs];
+        next[0] =
+            _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(s + 1))), e[0]);
+        for (int p = 1; p < Pairs; ++p)
+            next[p] = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(e[p - 1]), _mm_castsi128_pd(e[p]), 1));
+        for (int p = 0; p < Pairs; ++p) {
             const int k = 2 * p;
             const int x = s - 2 * k;
             a0[p] = a1[p];
@@ -348,19 +354,21 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
                 _mm_set_epi64x(qint64(lightAt(k + 1, x - 2, edge)), qint64(lightAt(k, x, edge)));
             const __m128i carried = _mm_add_epi16(above, _mm_sub_epi16(_mm_slli_epi16(e[p], 3), e[p]));
             const __m128i v = _mm_add_epi16(light, _mm_srai_epi16(carried, 4));
-            __m128i shown = _mm_setzero_si128();
-            __m128i level = _mm_setzero_si128();
+            // Each midpoint passed adds its gain in light and one level: (gain << 3) + 1, summed as a
+            // tree, since this is the chain every next pixel waits on.
+            __m128i gained[7];
             for (int i = 0; i < 7; ++i) {
                 const __m128i past = _mm_cmpgt_epi16(
                     v, _mm_load_si128(reinterpret_cast<const __m128i *>(t.midpointLanes[i].data())));
-                shown =
-                    _mm_add_epi16(shown, _mm_and_si128(past, _mm_load_si128(reinterpret_cast<const __m128i *>(
-                                                                 t.gainLanes[i].data()))));
-                level = _mm_sub_epi16(level, past);
+                gained[i] = _mm_and_si128(
+                    past, _mm_load_si128(reinterpret_cast<const __m128i *>(t.gainLanes[i].data())));
             }
-            __m128i error = _mm_sub_epi16(v, shown);
+            const __m128i sum = _mm_add_epi16(
+                _mm_add_epi16(_mm_add_epi16(gained[0], gained[1]), _mm_add_epi16(gained[2], gained[3])),
+                _mm_add_epi16(_mm_add_epi16(gained[4], gained[5]), gained[6]));
+            __m128i error = _mm_sub_epi16(v, _mm_srli_epi16(sum, 3));
             // 32 red + 4 green + blue per pixel, in 32-bit lanes 0 and 2.
-            __m128i bytes = _mm_madd_epi16(level, weights);
+            __m128i bytes = _mm_madd_epi16(_mm_and_si128(sum, _mm_set1_epi16(7)), weights);
             bytes = _mm_add_epi32(bytes, _mm_srli_epi64(bytes, 32));
             if constexpr (edge) {
                 // Pixels outside the picture carry no error: rows start and end as if on black.
@@ -376,10 +384,10 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
             }
             e[p] = error;
         }
-        _mm_storeh_pd(reinterpret_cast<double *>(carryAt(s - Lag)), _mm_castsi128_pd(e[1]));
+        _mm_storeh_pd(reinterpret_cast<double *>(carryAt(s - Lag)), _mm_castsi128_pd(e[Pairs - 1]));
     };
 
-    const int middleEnd = rows < 4 ? 0 : width;
+    const int middleEnd = rows < BandRows ? 0 : width;
     int s = 0;
     for (; s < std::min(Lag, width + Lag); ++s)
         step(s, std::true_type());
@@ -394,11 +402,11 @@ void reduceFloydSteinberg(const QImage &image, uchar *out, std::vector<int> &err
 {
 #if defined(__SSE2__)
     // Sixteen-bit errors, four lanes a pixel, with room for the band's stagger on both sides.
-    const std::size_t lanes = std::size_t(image.width() + 16) * 4;
+    const std::size_t lanes = std::size_t(image.width() + 4 * BandRows) * 4;
     errors.assign((lanes + 1) / 2 + 8, 0);
     auto *carry = reinterpret_cast<qint16 *>(errors.data());
-    for (int y = 0; y < image.height(); y += 4)
-        diffuseBand(image, out, y, std::min(4, image.height() - y), carry, t);
+    for (int y = 0; y < image.height(); y += BandRows)
+        diffuseBand(image, out, y, std::min(BandRows, image.height() - y), carry, t);
 #else
     diffusePlain(image, out, errors, t);
 #endif
