@@ -302,22 +302,23 @@ void diffusePlain(const QImage &image, uchar *out, std::vector<int> &errors, con
 #if defined(__SSE2__)
 constexpr int Pairs = 2;
 constexpr int BandRows = 2 * Pairs;
+static_assert(BandRows <= 8, "a step's bytes are staged in one 64-bit word");
 
 // Four rows at once, each two pixels behind the one above (all it needs of it), so that their chains of
 // dependent steps overlap; two rows share a register, a pixel's three channels side by side in 16-bit
 // lanes: [row a: red, green, blue, -; row a + 1: red, green, blue, -]. Errors pass from row to row in
 // registers; only the band's last row goes through memory, to the next band. `carry` holds those
-// errors, four lanes a pixel, from pixel -8 on.
-void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carry, const LightTables &t)
+// errors, four lanes a pixel, from pixel -8 on. The bytes of a step go into one 64-bit word of
+// `staged`, a byte per row, and into the rows after the band: a byte store may alias anything, and
+// would make the compiler keep the state in memory instead of registers.
+void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carry, quint64 *staged,
+                 const LightTables &t)
 {
     constexpr int Lag = 2 * (BandRows - 1); // the band's last row runs this far behind its first
     const int width = image.width();
     const uchar *src[BandRows] = {};
-    uchar *dst[BandRows] = {};
-    for (int k = 0; k < rows; ++k) {
+    for (int k = 0; k < rows; ++k)
         src[k] = image.constScanLine(y0 + k);
-        dst[k] = out + qsizetype(y0 + k) * width;
-    }
     const auto carryAt = [&](int x) { return carry + 4 * (x + 2 * BandRows); };
     const auto valid = [&](int k, int x) { return k < rows && x >= 0 && x < width; };
     const auto lightAt = [&](int k, int x, bool edge) -> quint64 {
@@ -341,6 +342,7 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
             _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(carryAt(s + 1))), e[0]);
         for (int p = 1; p < Pairs; ++p)
             next[p] = _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(e[p - 1]), _mm_castsi128_pd(e[p]), 1));
+        quint64 word = 0;
         for (int p = 0; p < Pairs; ++p) {
             const int k = 2 * p;
             const int x = s - 2 * k;
@@ -374,16 +376,12 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
                 // Pixels outside the picture carry no error: rows start and end as if on black.
                 error =
                     _mm_and_si128(error, _mm_set_epi64x(valid(k + 1, x - 2) ? -1 : 0, valid(k, x) ? -1 : 0));
-                if (valid(k, x))
-                    dst[k][x] = uchar(_mm_cvtsi128_si32(bytes));
-                if (valid(k + 1, x - 2))
-                    dst[k + 1][x - 2] = uchar(_mm_extract_epi16(bytes, 4));
-            } else {
-                dst[k][x] = uchar(_mm_cvtsi128_si32(bytes));
-                dst[k + 1][x - 2] = uchar(_mm_extract_epi16(bytes, 4));
             }
+            word |= (quint64(quint32(_mm_cvtsi128_si32(bytes))) | quint64(_mm_extract_epi16(bytes, 4)) << 8)
+                    << (16 * p);
             e[p] = error;
         }
+        staged[s] = word;
         _mm_storeh_pd(reinterpret_cast<double *>(carryAt(s - Lag)), _mm_castsi128_pd(e[Pairs - 1]));
     };
 
@@ -395,6 +393,11 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
         step(s, std::false_type());
     for (; s < width + Lag; ++s)
         step(s, std::true_type());
+    for (int k = 0; k < rows; ++k) {
+        uchar *dst = out + qsizetype(y0 + k) * width;
+        for (int x = 0; x < width; ++x)
+            dst[x] = uchar(staged[x + 2 * k] >> (8 * k));
+    }
 }
 #endif
 
@@ -402,11 +405,14 @@ void reduceFloydSteinberg(const QImage &image, uchar *out, std::vector<int> &err
 {
 #if defined(__SSE2__)
     // Sixteen-bit errors, four lanes a pixel, with room for the band's stagger on both sides.
+    // Then a word a step for the bands' bytes.
     const std::size_t lanes = std::size_t(image.width() + 4 * BandRows) * 4;
-    errors.assign((lanes + 1) / 2 + 8, 0);
+    const std::size_t carryInts = (lanes + 1) / 2 + 8;
+    errors.assign(carryInts + 2 * std::size_t(image.width() + 2 * BandRows), 0);
     auto *carry = reinterpret_cast<qint16 *>(errors.data());
+    auto *staged = reinterpret_cast<quint64 *>(errors.data() + carryInts);
     for (int y = 0; y < image.height(); y += BandRows)
-        diffuseBand(image, out, y, std::min(BandRows, image.height() - y), carry, t);
+        diffuseBand(image, out, y, std::min(BandRows, image.height() - y), carry, staged, t);
 #else
     diffusePlain(image, out, errors, t);
 #endif
