@@ -427,10 +427,6 @@ void reduceFloydSteinbergPlain(const QImage &image, uchar *out, ReduceScratch &s
 }
 } // namespace detail
 
-namespace {
-
-} // namespace
-
 int nearestShownLevel(int value, int bits)
 {
     return codeTablesFor(bits).nearest[std::clamp(value, 0, 255)];
