@@ -2,6 +2,7 @@
 // deterministic 640 x 480 picture. Usage: bench_convert [repetitions]  (default 300)
 
 #include "core/binformat.h"
+#include "core/dither.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
 
@@ -104,6 +105,20 @@ QList<Row> coreTimings(int repetitions)
         });
         sink = sink + checksum(out, bin.size());
         rows << perPixel(QStringLiteral("RGB332 reduction (reduceRow)"), ms, 1.0);
+    }
+
+    // Every reduction method through the one entry the window and the command line use.
+    {
+        ReduceScratch scratch;
+        const std::pair<const char *, Dither> methods[] = {{"none", Dither::None},
+                                                           {"nearest", Dither::Nearest},
+                                                           {"floyd-steinberg", Dither::FloydSteinberg},
+                                                           {"ordered", Dither::Ordered}};
+        for (const auto &[name, method] : methods) {
+            const auto ms = timeMs(repetitions, [&] { reduceImage(picture, out, method, scratch); });
+            sink = sink + checksum(out, bin.size());
+            rows << perPixel(QStringLiteral("reduceImage, ") + QLatin1String(name), ms, 0);
+        }
     }
 
     // The conversion with its preview: reduce and repaint in place. The preview keeps every channel's band,

@@ -27,6 +27,7 @@ constexpr std::array<OptionSpec, 13> options{{
     {"recursive", 'r', false, ConvertBit},
     {"jobs", 'j', true, ConvertBit},
     {"dither", 0, true, ConvertBit},
+    {"gamma", 0, true, ConvertBit},
     {"fit", 0, true, ConvertBit},
     {"background", 0, true, ConvertBit},
     {"size", 0, true, ShowBit},
@@ -97,8 +98,14 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
     } else if (name == QLatin1String("dither")) {
         const auto d = parseDither(value);
         if (!d)
-            return QStringLiteral("--dither must be none, floyd-steinberg or ordered, not '%1'").arg(value);
+            return QStringLiteral("--dither must be none, nearest, floyd-steinberg or ordered, not '%1'")
+                .arg(value);
         a.dither = *d;
+    } else if (name == QLatin1String("gamma")) {
+        const auto light = parseGamma(value);
+        if (!light)
+            return QStringLiteral("--gamma must be srgb or a number from 0.1 to 5, not '%1'").arg(value);
+        a.light = *light;
     } else if (name == QLatin1String("fit")) {
         const auto s = parseSize(value);
         if (!s || (*s != QSize(320, 240) && *s != QSize(640, 480)))
@@ -158,6 +165,19 @@ std::optional<Dither> parseDither(const QString &text)
     if (text == QLatin1String("ordered"))
         return Dither::Ordered;
     return std::nullopt;
+}
+
+std::optional<LightResponse> parseGamma(const QString &text)
+{
+    if (text == QLatin1String("srgb"))
+        return LightResponse::srgb();
+    bool ok = false;
+    const double exponent = text.toDouble(&ok);
+    // Past 5 the first lit level of red and green carries no light in twelve bits, so it could not be told
+    // from black; below 0.1 every lit level is nearly white.
+    if (!ok || !(exponent >= 0.1 && exponent <= 5))
+        return std::nullopt;
+    return LightResponse::power(exponent);
 }
 
 ParsedArguments parseArguments(const QStringList &args)
@@ -309,7 +329,11 @@ QString usageText()
         "  -r, --recursive        take the pictures of sub-folders too\n"
         "  -j, --jobs N           convert N pictures at a time, 1 to 64 (default: one per core;\n"
         "                         at most four per core are used)\n"
-        "      --dither METHOD    none (default, plain truncation), floyd-steinberg or ordered\n"
+        "      --dither METHOD    none (default: the display's truncation), nearest (the nearest\n"
+        "                         shown colour: logos, text), floyd-steinberg (error diffusion:\n"
+        "                         photographs) or ordered (an 8x8 pattern)\n"
+        "      --gamma srgb|N     how the panel turns values into light, which the two dithers\n"
+        "                         balance: srgb (default) or a power N from 0.1 to 5 (1: code values)\n"
         "      --fit WxH          320x240 or 640x480: shrink larger pictures keeping their aspect\n"
         "                         and centre every picture on a WxH background\n"
         "      --background COLOR the colour around a fitted picture (default black)\n"

@@ -22,6 +22,7 @@ struct Arguments
     bool recursive = false;
     int jobs = 0; // 0: one per core
     Dither dither = Dither::None;
+    LightResponse light; // --gamma
     std::optional<QSize> fit;
     QRgb background = 0xFF000000;
     std::optional<QSize> size; // show --size
@@ -48,6 +49,8 @@ ParsedArguments parseArguments(const QStringList &args);
 std::optional<QSize> parseSize(const QString &text);
 
 std::optional<Dither> parseDither(const QString &text);
+// "srgb" or a power from 0.1 to 5.
+std::optional<LightResponse> parseGamma(const QString &text);
 
 QString usageText();
 QString versionText();

@@ -102,6 +102,7 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
 
     ConversionSettings settings;
     settings.dither = args.dither;
+    settings.light = args.light;
     settings.fit = args.fit;
     settings.background = args.background;
     if (args.inputs.contains(StandardStream)) {

@@ -85,7 +85,8 @@ PreparedPicture preparePicture(const QString &path, const ConversionSettings &se
 void reducePicture(const QImage &image, const ConversionSettings &settings, WorkerBuffers &buffers)
 {
     buffers.bytes.resize(qsizetype(image.width()) * image.height());
-    reduceImage(image, reinterpret_cast<uchar *>(buffers.bytes.data()), settings.dither, buffers.scratch);
+    reduceImage(image, reinterpret_cast<uchar *>(buffers.bytes.data()), settings.dither, buffers.scratch,
+                settings.light);
 }
 
 QString writeBin(const QString &output, const QByteArray &bytes)

@@ -15,6 +15,7 @@ namespace lumivert::cli {
 struct ConversionSettings
 {
     Dither dither = Dither::None;
+    LightResponse light;      // what the dithers balance
     std::optional<QSize> fit; // the canvas every picture is placed on, when set
     QRgb background = 0xFF000000;
     QByteArray standardInput; // the picture named "-", read before the run

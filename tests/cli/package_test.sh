@@ -79,7 +79,7 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
   offered=$(bash -c 'source /usr/share/bash-completion/bash_completion; source "$1"
     COMP_WORDS=(lumivert-cli convert --dither ""); COMP_CWORD=3; COMP_LINE="lumivert-cli convert --dither "
     COMP_POINT=${#COMP_LINE}; _lumivert_cli; echo "${COMPREPLY[*]}"' - "$completion")
-  [ "$offered" = "none floyd-steinberg ordered" ] || fail "completion of --dither offers '$offered'"
+  [ "$offered" = "none nearest floyd-steinberg ordered" ] || fail "completion of --dither offers '$offered'"
 else
   bash -n "$completion" || fail "completion does not parse"
 fi

@@ -99,7 +99,15 @@ QByteArray windowConversion(const QString &path)
     return load.loaded() ? reduced(load.image) : QByteArray();
 }
 
-// Per-channel mean of |a - b| over the averages of `block` x `block` squares.
+// The light of an sRGB code value, on the same 0-255 scale.
+double light(int value)
+{
+    const double c = value / 255.0;
+    return 255.0 * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+}
+
+// Per-channel mean of |a - b| over the light averaged in `block` x `block` squares, as the eye sees
+// the pictures from afar.
 double boxFilteredError(const QImage &a, const QImage &b, int block)
 {
     double total = 0;
@@ -110,8 +118,8 @@ double boxFilteredError(const QImage &a, const QImage &b, int block)
             for (int y = by; y < by + block; ++y) {
                 for (int x = bx; x < bx + block; ++x) {
                     const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
-                    sa[0] += qRed(pa), sa[1] += qGreen(pa), sa[2] += qBlue(pa);
-                    sb[0] += qRed(pb), sb[1] += qGreen(pb), sb[2] += qBlue(pb);
+                    sa[0] += light(qRed(pa)), sa[1] += light(qGreen(pa)), sa[2] += light(qBlue(pa));
+                    sb[0] += light(qRed(pb)), sb[1] += light(qGreen(pb)), sb[2] += light(qBlue(pb));
                 }
             }
             for (int c = 0; c < 3; ++c)
@@ -376,6 +384,7 @@ private Q_SLOTS:
         save(photoLike(QSize(320, 240), 20), dir.filePath("photo.jpg"));
         save(photoLike(QSize(400, 300), 21), dir.filePath("holiday.jpg"));
         save(photoLike(QSize(1000, 700), 22), dir.filePath("big.png"));
+        save(photoLike(QSize(120, 40), 25), dir.filePath("logo.png"));
         save(photoLike(QSize(64, 48), 23), dir.filePath("pictures/a.png"));
         save(photoLike(QSize(64, 48), 24), dir.filePath("pictures/sub/b.png"));
         writeAll(dir.filePath("odd.BIN"), QByteArray(100 * 50, '\x12'));
@@ -542,8 +551,8 @@ private Q_SLOTS:
         QCOMPARE(shown.pixel(319, 239), qRgb(63, 63, 127));
     }
 
-    // On a smooth gradient truncation shows the top of each band; dithering should put the average of
-    // each small area much closer to the picture.
+    // On a smooth gradient truncation shows the top of each band; dithering should put the light of
+    // each small area much closer to the picture's.
     void ditheringFollowsGradient()
     {
         QTemporaryDir dir;

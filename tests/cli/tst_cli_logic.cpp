@@ -61,6 +61,9 @@ private Q_SLOTS:
         row("fit other size", {"convert", "--fit", "800x600", "a"}, "--fit must be 320x240 or 640x480");
         row("fit signed", {"convert", "--fit", "+320x240", "a"}, "--fit must be");
         row("dither unknown", {"convert", "--dither", "atkinson", "a"}, "--dither must be");
+        row("gamma zero", {"convert", "--gamma", "0", "a"}, "--gamma must be srgb or a number from 0.1 to 5");
+        row("gamma too steep", {"convert", "--gamma", "6", "a"}, "--gamma must be");
+        row("gamma word", {"convert", "--gamma", "linear", "a"}, "--gamma must be");
         row("background unknown", {"convert", "--background", "blurple", "a"}, "--background must be");
         row("flag with value", {"convert", "--quiet=yes", "a"}, "takes no value");
         row("option of another command", {"show", "--dither", "ordered", "a.BIN"}, "does not apply");
@@ -103,6 +106,7 @@ private Q_SLOTS:
         QCOMPARE(a->output, QStringLiteral("out.BIN"));
         QCOMPARE(a->inputs, QStringList({"-odd.jpg"}));
         QCOMPARE(a->dither, Dither::None);
+        QCOMPARE(a->light, LightResponse::srgb());
         QCOMPARE(a->background, qRgb(0, 0, 0));
 
         a = parseArguments({"convert", "-kqj3", "-ro-", "--", "-"}).arguments;
@@ -112,6 +116,12 @@ private Q_SLOTS:
         QCOMPARE(a->output, QStringLiteral("-"));
         QCOMPARE(a->inputs, QStringList({"-"}));
         QVERIFY(parseArguments({"show", "-fq", "a.BIN"}).arguments->force);
+
+        a = parseArguments({"convert", "--dither", "nearest", "--gamma", "2.2", "a"}).arguments;
+        QVERIFY(a);
+        QCOMPARE(a->dither, Dither::Nearest);
+        QCOMPARE(a->light, LightResponse::power(2.2));
+        QCOMPARE(parseArguments({"convert", "--gamma=srgb", "a"}).arguments->light, LightResponse::srgb());
 
         a = parseArguments({"show", "--size", "100x50", "a.BIN"}).arguments;
         QVERIFY(a);
