@@ -21,7 +21,7 @@ struct OptionSpec
     int commands;
 };
 
-constexpr std::array<OptionSpec, 13> options{{
+constexpr std::array<OptionSpec, 14> options{{
     {"output", 'o', true, ConvertBit | ShowBit},
     {"out-dir", 0, true, ConvertBit},
     {"recursive", 'r', false, ConvertBit},
