@@ -4,6 +4,7 @@
 
 #include "core/rgb332.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -34,6 +35,17 @@ inline QString writePicture(const QString &path, const QImage &image, const char
     if (!writer.write(image))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(writer.errorString()));
     return path;
+}
+
+// A picture as the bytes of a file of the given format.
+inline QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        qFatal("could not encode a %s test picture", format);
+    return bytes;
 }
 
 inline QByteArray readFile(const QString &path)

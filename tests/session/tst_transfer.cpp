@@ -4,7 +4,6 @@
 #include "core/fitting.h"
 #include "core/session.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -19,15 +18,6 @@ namespace {
 const QString NotPictureOrBin = QStringLiteral("画像ファイル又はBINファイルではありません。");
 const QString NotPicture = QStringLiteral("画像ファイルではありません。");
 const QString Oversize = QStringLiteral("画像サイズオーバーです。");
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // A small JPEG whose frame header is rewritten to claim `size`.
 QByteArray jpegClaiming(QSize size)
