@@ -168,7 +168,8 @@ void TestPictureFile::headerClaims()
     else
         QVERIFY(!load.error.isEmpty());
     // Refusing from the header takes no time; filling a claimed picture would.
-    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    if (timeBoundsChecked())
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestPictureFile::hugePngIsRefusedBeforeDecoding()
