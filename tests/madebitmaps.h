@@ -9,6 +9,13 @@
 
 namespace lumivert::test {
 
+inline QByteArray le16(quint16 value)
+{
+    QByteArray bytes(2, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
 inline QByteArray le32(quint32 value)
 {
     QByteArray bytes(4, '\0');
@@ -24,6 +31,19 @@ inline QByteArray bitmap(int infoSize, int width, int height, int bits, quint32 
                       le32(pixels.size()) + le32(0) + le32(0) + le32(colours) + le32(0) + rest;
     head.resize(qMax(head.size(), qsizetype(infoSize)), '\0');
     return "BM" + le32(14 + head.size() + pixels.size()) + le32(0) + le32(14 + head.size()) + head + pixels;
+}
+
+// A 24-bit bitmap with a 40-byte header stating `width` x `height`, followed by `pixels` as given
+// (rows padded to four bytes, in the order the sign of the height implies).
+inline QByteArray bmp24(qint32 width, qint32 height, const QByteArray &pixels = {})
+{
+    return bitmap(40, width, height, 24, 0, 0, {}, pixels);
+}
+
+// An OS/2 1.x bitmap header (12 bytes, unsigned 16-bit sizes) with no pixels.
+inline QByteArray os2Header(quint16 width, quint16 height)
+{
+    return "BM" + le32(26) + le32(0) + le32(26) + le32(12) + le16(width) + le16(height) + le16(1) + le16(24);
 }
 
 // The columns "file" and "picture" (null when the file must be refused), a row for each bitmap.

@@ -4,6 +4,7 @@
 
 #include "core/rgb332.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -34,6 +35,17 @@ inline QString writePicture(const QString &path, const QImage &image, const char
     if (!writer.write(image))
         qFatal("cannot write %s: %s", qPrintable(path), qPrintable(writer.errorString()));
     return path;
+}
+
+// A picture as the bytes of a file of the given format.
+inline QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        qFatal("could not encode a %s test picture", format);
+    return bytes;
 }
 
 inline QByteArray readFile(const QString &path)
@@ -69,6 +81,13 @@ inline QByteArray reduced(const QImage &picture)
         reduceRow(reinterpret_cast<const QRgb *>(image.constScanLine(y)),
                   reinterpret_cast<uchar *>(bytes.data()) + qsizetype(y) * image.width(), image.width());
     return bytes;
+}
+
+// Whether upper bounds on time are checked. Only the entries labelled `timing` set this: a busy
+// or sanitized machine makes everything slow, and the plain run must not fail for that.
+inline bool timeBoundsChecked()
+{
+    return qEnvironmentVariableIsSet("LUMIVERT_TIMING");
 }
 
 } // namespace lumivert::test

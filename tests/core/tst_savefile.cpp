@@ -1,4 +1,5 @@
 #include "core/savefile.h"
+#include "tests/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,22 +18,9 @@
 #endif
 
 using namespace lumivert;
+using namespace lumivert::test;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray countingBytes(qsizetype length, int start = 0)
 {
@@ -138,10 +126,10 @@ void TestSaveFile::writesBytes()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(name);
     for (const auto save : {&saveBytes, &saveBytesUnsynced}) {
-        QVERIFY(writeAll(path, QByteArray(400000, 'x')));
+        writeFile(path, QByteArray(400000, 'x'));
         QCOMPARE(save(path, bytes, nullptr), QString());
         QVERIFY(QFileInfo(path).isFile());
-        QCOMPARE(readAll(path), bytes);
+        QCOMPARE(readFile(path), bytes);
         // Nothing but the file itself is left behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     }
@@ -152,7 +140,7 @@ void TestSaveFile::unsyncedKeepsModeAndFollowsLinks()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("a.BIN"));
-    QVERIFY(writeAll(path, QByteArray(10, 'o')));
+    writeFile(path, QByteArray(10, 'o'));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     QCOMPARE(saveBytesUnsynced(path, countingBytes(20)), QString());
     QCOMPARE(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
@@ -162,7 +150,7 @@ void TestSaveFile::unsyncedKeepsModeAndFollowsLinks()
     QVERIFY(QFile::link(path, link));
     QCOMPARE(saveBytesUnsynced(link, countingBytes(30)), QString());
     QVERIFY(QFileInfo(link).isSymLink());
-    QCOMPARE(readAll(path), countingBytes(30));
+    QCOMPARE(readFile(path), countingBytes(30));
 
     QVERIFY(!saveBytesUnsynced(dir.filePath(QStringLiteral("missing/a.BIN")), countingBytes(5)).isEmpty());
     QVERIFY(!saveBytesUnsynced(dir.path(), countingBytes(5)).isEmpty());
@@ -173,12 +161,12 @@ void TestSaveFile::replacesLongerFileWhole()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("a.BIN"));
-    QVERIFY(writeAll(path, QByteArray(307200, '\xFF')));
+    writeFile(path, QByteArray(307200, '\xFF'));
 
     const QByteArray shorter = countingBytes(76800, 1);
     QCOMPARE(saveBytes(path, shorter), QString());
     QCOMPARE(QFileInfo(path).size(), qint64(76800));
-    QCOMPARE(readAll(path), shorter);
+    QCOMPARE(readFile(path), shorter);
 }
 
 void TestSaveFile::missingFolderKeepsNothing()
@@ -225,7 +213,7 @@ void TestSaveFile::failedSaveKeepsOldFile()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("a.BIN"));
     const QByteArray old = countingBytes(1000, 9);
-    QVERIFY(writeAll(path, old));
+    writeFile(path, old);
 
     QString binReason;
     QString bmpReason;
@@ -239,7 +227,7 @@ void TestSaveFile::failedSaveKeepsOldFile()
     }
     QVERIFY(!binReason.isEmpty());
     QVERIFY(!bmpReason.isEmpty());
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(readFile(path), old);
     // No half-written temporary file is left next to it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.BIN")});
 #else
@@ -357,10 +345,10 @@ void TestSaveFile::saveBmpWritesWhatItEncodes()
     shown.fill(qRgb(159, 159, 191));
     shown.setPixel(4, 2, qRgb(63, 63, 127));
     const QString path = dir.filePath(QStringLiteral("typed without extension"));
-    QVERIFY(writeAll(path, QByteArray(100000, 'x')));
+    writeFile(path, QByteArray(100000, 'x'));
 
     QCOMPARE(saveBmp(path, shown), QString());
-    QCOMPARE(readAll(path), encodeBmp24(shown));
+    QCOMPARE(readFile(path), encodeBmp24(shown));
     QImage decoded(path, "BMP");
     QCOMPARE(decoded.convertToFormat(QImage::Format_RGB32), shown);
 }

@@ -10,7 +10,7 @@ start_x 1024x768x24
 offer() { # FILE TYPE
     xclip -quiet -selection clipboard -t "$2" -i "$1" >/dev/null 2>&1 &
     EXTRA_PIDS+=($!)
-    local deadline=$(($(now_ms) + 5000))
+    local deadline=$(($(now_ms) + $(scaled 5000)))
     until xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx "$2"; do
         [ "$(now_ms)" -lt "$deadline" ] || fail "xclip did not take the clipboard"
         sleep 0.02
@@ -33,7 +33,7 @@ choose() { # INDEX
 
 # Polls a shot of the main window until the picture box measures W x H; sets BOX_X/Y/W/H.
 wait_box() { # W H
-    local deadline=$(($(now_ms) + 5000)) found
+    local deadline=$(($(now_ms) + $(scaled 5000))) found
     while :; do
         if grab "$main" "$WORK/shot.png" && found=$(imgtool findbox "$WORK/shot.png" 2>/dev/null); then
             read -r BOX_X BOX_Y BOX_W BOX_H <<<"$found"
@@ -72,7 +72,7 @@ imgtool compare "$WORK/shot.png" "$WORK/picture.png" $((BOX_X + 2)) $((BOX_Y + 2
 # Something else on the clipboard, so that reading the picture back proves the copy.
 offer "$WORK/other.png" image/png
 choose 0
-deadline=$(($(now_ms) + 5000))
+deadline=$(($(now_ms) + $(scaled 5000)))
 until xclip -selection clipboard -t image/png -o >"$WORK/copied.png" 2>/dev/null &&
     imgtool compare "$WORK/picture.png" "$WORK/copied.png" 2>"$WORK/compare.log"; do
     if [ "$(now_ms)" -ge "$deadline" ]; then

@@ -20,7 +20,7 @@ main=$(wait_window 5000 --name '^256色Lumivert$') || fail "no main window after
 
 if [ -n "$scale" ]; then
     # Wait until the window has taken in its frame, then check it lies inside the screen.
-    deadline=$(($(now_ms) + 5000))
+    deadline=$(($(now_ms) + $(scaled 5000)))
     until frame_geometry "$main" && [ "$FX" -ge 0 ] && [ "$FY" -ge 0 ] &&
         [ $((FX + FW)) -le "$screen_w" ] && [ $((FY + FH)) -le "$screen_h" ]; do
         [ "$(now_ms)" -lt "$deadline" ] ||
@@ -34,7 +34,7 @@ if [ -n "$scale" ]; then
 fi
 
 # The frame arrives after the window is shown; give the window a moment to take it in.
-deadline=$(($(now_ms) + 5000))
+deadline=$(($(now_ms) + $(scaled 5000)))
 until frame_geometry "$main" && [ "$FW" -eq "$want_w" ] && [ "$FH" -eq "$want_h" ]; do
     [ "$(now_ms)" -lt "$deadline" ] || fail "outer window is ${FW:-?}x${FH:-?}, expected ${want_w}x${want_h}"
     sleep 0.05

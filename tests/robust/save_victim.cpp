@@ -1,4 +1,6 @@
 // Saves two contents in turn over one file for ever, so that a test can kill it at any moment.
+// Prints "ready" before the first save and "saved" after each, so that the test can tell a kill
+// during the first save from one after it however slow the machine is.
 // usage: save_victim bin|bin-unsynced|bmp|window-bin|window-bmp PATH
 //   bin, bin-unsynced, bmp: the file writers themselves;
 //   window-bin, window-bmp: the window's session converting and saving through its own commands,
@@ -45,5 +47,7 @@ int main(int argc, char *argv[])
         }
         if (!error.isEmpty())
             return 1;
+        std::puts("saved");
+        std::fflush(stdout);
     }
 }

@@ -1,7 +1,7 @@
+#include "core/modal.h"
 #include "core/pictureloader.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
-#include "core/modal.h"
 #include "core/session.h"
 #include "tests/robust/hostilejpeg.h"
 #include "tests/testfiles.h"

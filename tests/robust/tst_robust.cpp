@@ -1,7 +1,10 @@
 #include "core/rgb332.h"
 #include "core/savefile.h"
+#include "tests/madebitmaps.h"
 #include "tests/robust/hostilejpeg.h"
+#include "tests/testfiles.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -12,12 +15,24 @@
 #include <QThread>
 #include <QtEndian>
 
+using namespace lumivert::test;
+
 namespace {
 
-QByteArray readAll(const QString &path)
+// Reads the process's lines until one is `line`; false when it ends or the deadline passes first.
+bool waitForLine(QProcess &process, const QByteArray &line)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
+        while (process.canReadLine()) {
+            if (process.readLine().trimmed() == line)
+                return true;
+        }
+        if (process.state() == QProcess::NotRunning)
+            return false;
+        process.waitForReadyRead(int(qMax(qint64(1), deadline.remainingTime())));
+    }
+    return false;
 }
 
 quint32 crc32(const QByteArray &bytes)
@@ -53,22 +68,6 @@ QByteArray largePng(int width, int height)
     const QByteArray zlib = qCompress(rows, 9).mid(4);
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib) +
            pngChunk("IEND", {});
-}
-
-// Only the headers of a 24-bit bitmap that claims to be width x height.
-QByteArray bitmapHeader(qint32 width, qint32 height)
-{
-    QByteArray b(54, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    qToLittleEndian(quint32(54), b.data() + 2);
-    qToLittleEndian(quint32(54), b.data() + 10);
-    qToLittleEndian(quint32(40), b.data() + 14);
-    qToLittleEndian(width, b.data() + 18);
-    qToLittleEndian(height, b.data() + 22);
-    qToLittleEndian(quint16(1), b.data() + 26);
-    qToLittleEndian(quint16(24), b.data() + 28);
-    return b;
 }
 
 } // namespace
@@ -123,7 +122,12 @@ private Q_SLOTS:
             QProcess victim;
             victim.start(QStringLiteral(SAVE_VICTIM),
                          {window ? QStringLiteral("window-") + kind : kind, path});
-            QVERIFY(victim.waitForReadyRead(10000));
+            QVERIFY(waitForLine(victim, "ready"));
+            // Every other kill comes only once a save has completed, so that some kills land while
+            // one new content replaces the other, however long the first save takes on a busy
+            // machine; the others may land in the first save, over the old file.
+            if (round % 2 == 1)
+                QVERIFY2(waitForLine(victim, "saved"), "the first save never completed");
             QThread::usleep(QRandomGenerator::global()->bounded(500, 20000));
             terminate ? victim.terminate() : victim.kill();
             QVERIFY(victim.waitForFinished(10000));
@@ -131,7 +135,7 @@ private Q_SLOTS:
             if (terminate)
                 QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), {"out file"});
 
-            const QByteArray now = readAll(path);
+            const QByteArray now = readFile(path);
             QVERIFY2(allowed.contains(now),
                      qPrintable(QStringLiteral("round %1: %2 bytes").arg(round).arg(now.size())));
             replaced += now != old;
@@ -146,13 +150,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("fit");
         QTest::addColumn<QString>("status");
-        QTest::newRow("bitmap claiming 64250x64250") << bitmapHeader(64250, 64250) << false << "too-large";
-        QTest::newRow("top-down bitmap claiming 64250x64250")
-            << bitmapHeader(64250, -64250) << false << "too-large";
+        QTest::newRow("bitmap claiming 64250x64250") << bmp24(64250, 64250) << false << "too-large";
+        QTest::newRow("top-down bitmap claiming 64250x64250") << bmp24(64250, -64250) << false << "too-large";
         QTest::newRow("real PNG of 10000x10000") << largePng(10000, 10000) << false << "too-large";
         QTest::newRow("real PNG of 641x480") << largePng(641, 480) << false << "too-large";
         QTest::newRow("real PNG of 640x480") << largePng(640, 480) << false << "loaded";
-        QTest::newRow("bitmap claiming zero width") << bitmapHeader(0, 10) << false << "unreadable";
+        QTest::newRow("bitmap claiming zero width") << bmp24(0, 10) << false << "unreadable";
         QTest::newRow("progressive JPEG of 30000x30000, fitted")
             << lumivert::test::flatJpeg(30000, 30000, 2, true, 8) << true << "unreadable";
         QTest::newRow("JPEG of 640x480 in 100000 scans")

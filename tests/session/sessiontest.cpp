@@ -30,21 +30,21 @@ SessionLog::SessionLog(Session &session)
     connect(&session, &Session::pictureChanged, this, [this] { ++pictureShows; });
 }
 
-Fixture::Fixture() = default;
+SessionFixture::SessionFixture() = default;
 
-void Fixture::openPicture(const QString &answer)
+void SessionFixture::openPicture(const QString &answer)
 {
     script.answerFile(answer);
     session.openPicture();
 }
 
-void Fixture::openBin(const QString &answer)
+void SessionFixture::openBin(const QString &answer)
 {
     script.answerFile(answer);
     session.openBin();
 }
 
-void Fixture::drop(const QStringList &paths)
+void SessionFixture::drop(const QStringList &paths)
 {
     QMimeData data;
     QList<QUrl> urls;
@@ -54,7 +54,7 @@ void Fixture::drop(const QStringList &paths)
     session.openDropped(&data);
 }
 
-void Fixture::paste()
+void SessionFixture::paste()
 {
     session.pastePicture();
 }

@@ -34,9 +34,9 @@ struct SessionLog : QObject
 
 // What every session test needs: a session whose dialogs and messages are answered and recorded by
 // a script, in a folder of its own.
-struct Fixture
+struct SessionFixture
 {
-    Fixture();
+    SessionFixture();
 
     lumivert::ModalScript script;
     QTemporaryDir dir;

@@ -31,7 +31,7 @@ class TestBatch : public QObject
 private Q_SLOTS:
     void singleFile()
     {
-        Fixture f;
+        SessionFixture f;
         const QImage picture = patternImage(64, 48);
         const QString path = writePicture(f.path("one.bmp"), picture);
         f.script.answerFile(path);
@@ -48,7 +48,7 @@ private Q_SLOTS:
 
     void severalFilesWithAwkwardNames()
     {
-        Fixture f;
+        SessionFixture f;
         const QString dir = f.path(QStringLiteral("写真 フォルダ, 2"));
         QDir().mkpath(dir);
         const QStringList names{QStringLiteral("a,b.jpg"), QStringLiteral("絵 1.BMP"),
@@ -73,7 +73,7 @@ private Q_SLOTS:
 
     void stopsAtOversizePicture()
     {
-        Fixture f;
+        SessionFixture f;
         writePicture(f.path("1.bmp"), patternImage(30, 20));
         writePicture(f.path("2.bmp"), patternImage(800, 600));
         writePicture(f.path("3.bmp"), patternImage(30, 20));
@@ -110,7 +110,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, second);
         QFETCH(QString, message);
-        Fixture f;
+        SessionFixture f;
         writePicture(f.path("first.bmp"), patternImage(30, 20));
         if (second == QLatin1String("broken.bmp"))
             writeFile(f.path(second), "not a picture at all");
@@ -133,7 +133,7 @@ private Q_SLOTS:
     // After several files the dialogs propose, and the caption names, the folder that holds them.
     void severalFilesLeaveTheFolderAsName()
     {
-        Fixture f;
+        SessionFixture f;
         writePicture(f.path("a.bmp"), patternImage(10, 10));
         writePicture(f.path("d.bmp"), patternImage(10, 10));
         const QStringList chosen = selection(f.dir.path(), {"a.bmp", "d.bmp"});
@@ -152,7 +152,7 @@ private Q_SLOTS:
 
     void cancelledRunWritesNothing()
     {
-        Fixture f;
+        SessionFixture f;
         f.script.cancelFile();
         f.session.runBatch();
         QVERIFY(f.session.batchMode());
@@ -163,7 +163,7 @@ private Q_SLOTS:
     // After a run, pictures that arrive other than through the open command convert without preview.
     void batchModeOutlivesTheRun()
     {
-        Fixture f;
+        SessionFixture f;
         const QImage picture = patternImage(30, 20);
         f.script.answerFile(writePicture(f.path("a.bmp"), picture));
         f.session.runBatch();

@@ -52,13 +52,13 @@ class TestCommands : public QObject
     Q_OBJECT
 
 private:
-    static QString folder(Fixture &f)
+    static QString folder(SessionFixture &f)
     {
         QDir(f.dir.path()).mkpath(Awkward);
         return f.dir.filePath(Awkward);
     }
     // Sets the batch flag the only way there is: a batch run whose dialog is cancelled.
-    static void enterBatchMode(Fixture &f)
+    static void enterBatchMode(SessionFixture &f)
     {
         f.script.cancelFile();
         f.session.runBatch();
@@ -82,7 +82,7 @@ private Q_SLOTS:
         QFETCH(QRgb, colour);
         QFETCH(int, byte);
         QFETCH(QRgb, shown);
-        Fixture f;
+        SessionFixture f;
         f.session.setPicture(solid(3, 2, colour));
         f.session.convertPicture();
         QCOMPARE(*f.session.convertedBytes(), QByteArray(6, char(byte)));
@@ -91,7 +91,7 @@ private Q_SLOTS:
 
     void conversionLayoutAndProgress()
     {
-        Fixture f;
+        SessionFixture f;
         const QImage picture = patternImage(123, 77);
         f.session.setPicture(picture);
         f.session.convertPicture();
@@ -119,7 +119,7 @@ private Q_SLOTS:
 
     void batchModeConvertsWithoutPreview()
     {
-        Fixture f;
+        SessionFixture f;
         const QImage picture = patternImage(40, 30);
         f.session.setPicture(picture);
         enterBatchMode(f);
@@ -144,7 +144,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QFETCH(bool, accepted);
-        Fixture f;
+        SessionFixture f;
         const QString before = writePicture(f.path("before.bmp"), patternImage(100, 50));
         f.openPicture(before);
         f.session.convertPicture();
@@ -183,7 +183,7 @@ private Q_SLOTS:
     void fitting()
     {
         QFETCH(QSize, size);
-        Fixture f;
+        SessionFixture f;
         f.openPicture(writePicture(f.path("p.bmp"), patternImage(size.width(), size.height())));
         QCOMPARE(f.log.lastRule, std::optional<FitRule>(FitRule::Picture));
         QCOMPARE(f.log.status(), QStringLiteral(" "));
@@ -205,7 +205,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, proposed);
-        Fixture f;
+        SessionFixture f;
         const QString path = writePicture(QDir(folder(f)).filePath(name), patternImage(30, 20), "JPG");
         f.openPicture(path);
         QVERIFY(f.session.hasPicture());
@@ -216,7 +216,7 @@ private Q_SLOTS:
     // Each dialog starts in the folder where the last one ended.
     void dialogsStartWhereTheLastEnded()
     {
-        Fixture f;
+        SessionFixture f;
         QDir(f.dir.path()).mkpath(QStringLiteral("a"));
         f.openPicture(writePicture(f.path("a/p.bmp"), patternImage(10, 10)));
         f.script.cancelFile();
@@ -226,7 +226,7 @@ private Q_SLOTS:
 
     void openCancelledOrUnreadable()
     {
-        Fixture f;
+        SessionFixture f;
         const QString good = writePicture(f.path("good.bmp"), patternImage(50, 40));
         f.openPicture(good);
         const QImage shown = f.session.picture();
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QFETCH(int, length);
         QFETCH(QSize, outer);
         QFETCH(bool, painted);
-        Fixture f;
+        SessionFixture f;
         f.openPicture(writePicture(f.path("small.bmp"), patternImage(100, 50)));
         const QString path = QDir(folder(f)).filePath(QStringLiteral("画像.BIN"));
         const QByteArray bytes = binBytes(length);
@@ -288,7 +288,7 @@ private Q_SLOTS:
 
     void binOpenEmptyOrCancelled()
     {
-        Fixture f;
+        SessionFixture f;
         const QString keep = f.path("keep.BIN");
         writeFile(keep, QByteArray("keep"));
         f.openBin(keep);
@@ -306,7 +306,7 @@ private Q_SLOTS:
 
     void binSaveAndLoadAgain()
     {
-        Fixture f;
+        SessionFixture f;
         const QString dir = folder(f);
         f.openPicture(writePicture(QDir(dir).filePath("pic.bmp"), patternImage(320, 240)));
         f.session.convertPicture();
@@ -333,7 +333,7 @@ private Q_SLOTS:
 
     void binSaveWithNothingConverted()
     {
-        Fixture f;
+        SessionFixture f;
         f.script.answerFile(f.path("never.BIN"));
         f.session.saveBin();
         QVERIFY(!QFile::exists(f.path("never.BIN")));
@@ -345,7 +345,7 @@ private Q_SLOTS:
 
     void bmpExport()
     {
-        Fixture f;
+        SessionFixture f;
         QImage picture = solid(7, 5, qRgb(128, 128, 128));
         picture.setPixel(6, 4, qRgb(32, 32, 64));
         f.openPicture(writePicture(f.path("grey.bmp"), picture));
@@ -374,7 +374,7 @@ private Q_SLOTS:
     // A folder chain far longer than 255 bytes, of Japanese names with spaces and commas.
     void longPathsOnEveryRoad()
     {
-        Fixture f;
+        SessionFixture f;
         QString dir = f.dir.path();
         for (int i = 0; i < 8; ++i)
             dir += QStringLiteral("/長いフォルダの名前, その%1 です").arg(i);
@@ -414,7 +414,7 @@ private Q_SLOTS:
     void failedSavesKeepTheOldFile()
     {
         QFETCH(bool, bmp);
-        Fixture f;
+        SessionFixture f;
         f.openPicture(writePicture(f.path("p.bmp"), patternImage(320, 240)));
         f.session.convertPicture();
         const auto save = [&] { bmp ? f.session.exportBmp() : f.session.saveBin(); };

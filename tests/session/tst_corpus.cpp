@@ -84,7 +84,7 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, cls);
         QFETCH(QString, road);
-        Fixture f;
+        SessionFixture f;
         // A copy, so that the batch run writes its BIN file into our own folder.
         const QString path = f.path(QFileInfo(file).fileName());
         QVERIFY(QFile::copy(Corpus + QLatin1Char('/') + file, path));
@@ -144,7 +144,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(QImage, picture);
         for (const char *road : {"open", "drop", "batch"}) {
-            Fixture f;
+            SessionFixture f;
             const QString path = f.path(QStringLiteral("made.bmp"));
             writeFile(path, file);
             if (qstrcmp(road, "open") == 0) {

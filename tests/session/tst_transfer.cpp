@@ -4,7 +4,6 @@
 #include "core/fitting.h"
 #include "core/session.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -19,15 +18,6 @@ namespace {
 const QString NotPictureOrBin = QStringLiteral("画像ファイル又はBINファイルではありません。");
 const QString NotPicture = QStringLiteral("画像ファイルではありません。");
 const QString Oversize = QStringLiteral("画像サイズオーバーです。");
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 // A small JPEG whose frame header is rewritten to claim `size`.
 QByteArray jpegClaiming(QSize size)
@@ -47,7 +37,7 @@ class TestTransfer : public QObject
 
 private:
     // Starts with known converted bytes: a dropped BIN file of them, whose length shows no picture.
-    static void dropBytes(Fixture &f, const QString &name, const QByteArray &bytes)
+    static void dropBytes(SessionFixture &f, const QString &name, const QByteArray &bytes)
     {
         writeFile(f.path(name), bytes);
         f.drop({f.path(name)});
@@ -69,7 +59,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, length);
         QFETCH(QSize, inner);
-        Fixture f;
+        SessionFixture f;
         f.session.setPicture(patternImage(50, 40));
         const QByteArray bytes = binBytes(length);
         writeFile(f.path(name), bytes);
@@ -103,7 +93,7 @@ private Q_SLOTS:
     void droppedPictures()
     {
         QFETCH(QSize, size);
-        Fixture f;
+        SessionFixture f;
         dropBytes(f, QStringLiteral("previous.BIN"), QByteArray("previous"));
         // A batch run whose dialog is cancelled sets the flag (and clears the dialog's file name).
         f.script.cancelFile();
@@ -142,7 +132,7 @@ private Q_SLOTS:
     void failedDrops()
     {
         QFETCH(QString, what);
-        Fixture f;
+        SessionFixture f;
         dropBytes(f, QStringLiteral("kept.BIN"), QByteArray("kept"));
         f.session.setPicture(patternImage(50, 40));
         const QString caption = f.log.caption;
@@ -176,7 +166,7 @@ private Q_SLOTS:
 
     void hugeBinNameIsNotRead()
     {
-        Fixture f;
+        SessionFixture f;
         QFile huge(f.path("huge.BIN"));
         QVERIFY(huge.open(QIODevice::WriteOnly));
         QVERIFY(huge.resize(qint64(1) << 31)); // sparse: nothing is written
@@ -200,7 +190,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         QFETCH(QByteArray, format);
-        Fixture f;
+        SessionFixture f;
         // The dropped file gives the bytes and the dialog's file name ("kept", its path less ".BIN").
         dropBytes(f, QStringLiteral("kept.BIN"), QByteArray("same"));
         const QString caption = f.log.caption;
@@ -235,7 +225,7 @@ private Q_SLOTS:
 
     void pasteWithoutPicture()
     {
-        Fixture f;
+        SessionFixture f;
         f.session.setPicture(patternImage(50, 40));
         QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
         f.paste();
@@ -246,7 +236,7 @@ private Q_SLOTS:
 
     void copyThenPaste()
     {
-        Fixture f;
+        SessionFixture f;
         f.openPicture(writePicture(f.path("p.bmp"), patternImage(60, 30)));
         f.session.convertPicture();
         const QImage preview = f.session.picture();

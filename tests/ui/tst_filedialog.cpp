@@ -4,6 +4,7 @@
 #include "gui/widgetmodal.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QLabel>
@@ -26,12 +27,17 @@ public:
 };
 
 // Once the open dialog is up: goes to `folder`, types `names` into its name field and accepts.
-void typeInDialog(const QString &folder, const QString &names)
+// Looks for the dialog until the deadline, so that a dialog that never comes ends the run instead of
+// polling under every later test.
+void typeInDialog(const QString &folder, const QString &names,
+                  QDeadlineTimer deadline = QDeadlineTimer(30000))
 {
     QTimer::singleShot(0, [=] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog) {
-            typeInDialog(folder, names);
+            if (deadline.hasExpired())
+                qFatal("the open dialog did not come up");
+            typeInDialog(folder, names, deadline);
             return;
         }
         dialog->setDirectory(folder);

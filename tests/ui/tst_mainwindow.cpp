@@ -39,7 +39,7 @@ private Q_SLOTS:
     {
         QFETCH(int, measuredWidth);
         QFETCH(bool, coversScreen);
-        Fixture f(measuredWidth);
+        WindowFixture f(measuredWidth);
         const QSize expected =
             coversScreen ? QApplication::primaryScreen()->geometry().size() : QSize(800, 600);
         QCOMPARE(f.window->size(), expected);
@@ -49,7 +49,7 @@ private Q_SLOTS:
 
     void designLayout()
     {
-        Fixture f;
+        WindowFixture f;
         QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert"));
         QCOMPARE(f.picture()->geometry(), QRect(8, 32, 324, 244));
         QLabel *status = f.label("Label1");
@@ -72,7 +72,7 @@ private Q_SLOTS:
 
     void menuTexts()
     {
-        Fixture f;
+        WindowFixture f;
         QStringList bar;
         for (QAction *a : f.window->menuBar()->actions())
             bar << a->text();
@@ -109,7 +109,7 @@ private Q_SLOTS:
 
     void toolbarButtons()
     {
-        Fixture f;
+        WindowFixture f;
         QStringList buttons;
         auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
         for (QAction *a : toolBar->actions()) {
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QFETCH(bool, save);
         QFETCH(QStringList, filter);
         QFETCH(FileDialogState::Options, options);
-        Fixture f;
+        WindowFixture f;
         f.session().convertPicture(); // so that BIN saving goes as far as its dialog
         f.trigger(qPrintable(source));
         QCOMPARE(f.script.fileRequests.size(), 1);
@@ -176,7 +176,7 @@ private Q_SLOTS:
     void convertFromMenuAndToolbar()
     {
         QFETCH(QString, source);
-        Fixture f;
+        WindowFixture f;
         f.trigger(qPrintable(source));
         QVERIFY(f.script.fileRequests.isEmpty());
         QCOMPARE(f.label("Label1")->text(), QStringLiteral("変換完了!!"));
@@ -212,7 +212,7 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QString, status);
         QFETCH(int, popups);
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         f.session().convertPicture(); // something to save
@@ -230,7 +230,7 @@ private Q_SLOTS:
 
     void endEndsAtOnce()
     {
-        Fixture f;
+        WindowFixture f;
         f.trigger("mnuend");
         QCOMPARE(f.script.endRequests, 1);
         QVERIFY(f.script.messages.isEmpty());
@@ -248,7 +248,7 @@ private Q_SLOTS:
     {
         QFETCH(int, button);
         QFETCH(int, popups);
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         f.popups.choices.push_back(QStringLiteral("popcansel"));
         QTest::mousePress(f.picture(), Qt::MouseButton(button), {}, QPoint(50, 50));
@@ -264,7 +264,7 @@ private Q_SLOTS:
     // The popup's items reach the clipboard commands; キャンセル changes nothing.
     void popupItems()
     {
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         f.session().setPicture(patternImage(60, 30));
         f.popups.choices = {QStringLiteral("popcopy"), QStringLiteral("popcansel")};
@@ -291,7 +291,7 @@ private Q_SLOTS:
     void pictureTakesItsWholeArea()
     {
         QFETCH(bool, afterRefusal);
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         if (afterRefusal) {
             f.script.answerFile(writePicture(f.path("small.bmp"), patternImage(10, 10)));
@@ -320,7 +320,7 @@ private Q_SLOTS:
 
     void onlyThePictureTakesDrops()
     {
-        Fixture f;
+        WindowFixture f;
         QVERIFY(f.picture()->acceptDrops());
         for (QWidget *w : f.window->findChildren<QWidget *>()) {
             if (w != f.picture())
@@ -343,7 +343,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, file);
         QFETCH(Qt::DropActions, possible);
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         const QByteArray bytes(76800, '\x1C');
         writeFile(f.path("e.BIN"), bytes);
@@ -388,7 +388,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, road);
         QFETCH(QSize, size);
-        Fixture f;
+        WindowFixture f;
         if (road == QLatin1String("open")) {
             f.script.answerFile(writePicture(f.path("p.bmp"), patternImage(size.width(), size.height())));
             f.session().openPicture();
@@ -434,7 +434,7 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(QString, choices);
         QFETCH(QString, options);
-        Fixture f;
+        WindowFixture f;
         for (const QString &item : choices.split(QLatin1Char(' ')))
             f.trigger(qPrintable(item));
         const QString picture =
@@ -479,7 +479,7 @@ private Q_SLOTS:
 
     void oneAboutBox()
     {
-        Fixture f;
+        WindowFixture f;
         f.trigger("mnuver");
         const auto aboutBoxes = [] {
             QList<QWidget *> boxes;
@@ -555,7 +555,7 @@ private Q_SLOTS:
     // Each command sets only what it needs; the rest stays as the previous command left it.
     void dialogKeepsItsProperties()
     {
-        Fixture f;
+        WindowFixture f;
         Session &s = f.session();
         using O = FileDialogState::Option;
         const FileDialogState::Options several = O::KeepWorkingFolder | O::AllowSeveralFiles;

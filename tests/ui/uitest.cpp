@@ -8,26 +8,29 @@
 
 using namespace lumivert;
 
-Fixture::Fixture(int measuredScreenWidth) : window(std::make_unique<MainWindow>(measuredScreenWidth)) {}
+WindowFixture::WindowFixture(int measuredScreenWidth)
+    : window(std::make_unique<MainWindow>(measuredScreenWidth))
+{
+}
 
-Fixture::~Fixture() = default;
+WindowFixture::~WindowFixture() = default;
 
-QWidget *Fixture::picture() const
+QWidget *WindowFixture::picture() const
 {
     return window->findChild<QWidget *>(QStringLiteral("Picture1"));
 }
 
-QLabel *Fixture::label(const char *name) const
+QLabel *WindowFixture::label(const char *name) const
 {
     return window->findChild<QLabel *>(QString::fromLatin1(name));
 }
 
-QProgressBar *Fixture::progressBar() const
+QProgressBar *WindowFixture::progressBar() const
 {
     return window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
 }
 
-void Fixture::trigger(const char *name) const
+void WindowFixture::trigger(const char *name) const
 {
     if (auto *button = window->findChild<QToolButton *>(QString::fromLatin1(name))) {
         button->click();

@@ -19,10 +19,10 @@ class QProgressBar;
 
 // What every window test needs: a main window whose dialogs and message boxes are answered by a
 // script, in a folder of its own.
-struct Fixture
+struct WindowFixture
 {
-    explicit Fixture(int measuredScreenWidth = 0);
-    ~Fixture();
+    explicit WindowFixture(int measuredScreenWidth = 0);
+    ~WindowFixture();
 
     lumivert::ModalScript script;
     lumivert::PopupScript popups;
