@@ -1,12 +1,14 @@
 #include "cli/reporter.h"
 
+#include "core/platform.h"
+
 #include "cli/names.h"
 
 #include <QtGlobal>
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <sys/ioctl.h>
 #include <unistd.h>
 #endif
@@ -20,7 +22,7 @@ QString errorLine(const QString &file, const QString &reason)
 
 int terminalColumns(std::FILE *stream)
 {
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     struct winsize size = {};
     if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;

@@ -1,10 +1,12 @@
 #include "core/dialogfolder.h"
 
+#include "core/platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <unistd.h>
 #endif
 
@@ -14,7 +16,7 @@ namespace {
 
 bool ownedByUser(const QFileInfo &info)
 {
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     return info.ownerId() == ::geteuid();
 #else
     // Without user ids, a folder the user may write to is taken as the user's own.

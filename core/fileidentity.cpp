@@ -1,18 +1,19 @@
 #include "core/fileidentity.h"
 
+#include "core/platform.h"
+
 #include <QFile>
 #include <QFileInfo>
 
-#if defined(Q_OS_UNIX) && !defined(LUMIVERT_QT_ONLY)
+#if LUMIVERT_POSIX
 #include <sys/stat.h>
-#define LUMIVERT_HAVE_INODES
 #endif
 
 namespace lumivert {
 
 namespace {
 
-#ifdef LUMIVERT_HAVE_INODES
+#if LUMIVERT_POSIX
 std::optional<FileId> systemFileId(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
@@ -46,7 +47,7 @@ std::optional<FileId> pathFileId(const QString &path)
 
 std::optional<FileId> fileId(const QString &path)
 {
-#ifdef LUMIVERT_HAVE_INODES
+#if LUMIVERT_POSIX
     const auto id = systemFileId(path);
     // A file system without inode numbers reports 0 for every file.
     if (!id || id->inode != 0)

@@ -1,8 +1,10 @@
 #include "core/regularfile.h"
 
+#include "core/platform.h"
+
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,7 +23,7 @@ OpenedFile refused(FileRefusal refusal, const QString &error = {})
     return result;
 }
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 
 FileRefusal kindOf(mode_t mode)
 {

@@ -1,12 +1,17 @@
 #include "core/savefile.h"
 
+#include "core/platform.h"
 #include "core/rgb332.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+
+#if LUMIVERT_POSIX
 #include <QRandomGenerator>
 
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -15,10 +20,21 @@
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
 
 namespace lumivert {
 
 namespace {
+
+// What a save ends with: 0 or the errno of the step that failed, and the reason in words where the
+// step gave its own.
+struct SaveOutcome
+{
+    int error = 0;
+    QString reason;
+};
 
 void putLe16(char *p, quint16 v)
 {
@@ -31,6 +47,8 @@ void putLe32(char *p, quint32 v)
     for (int i = 0; i < 4; ++i)
         p[i] = char((v >> (8 * i)) & 0xFF);
 }
+
+#if LUMIVERT_POSIX
 
 // Links that lead on further than this are taken for a loop, as the system does.
 constexpr int MostLinks = 40;
@@ -258,7 +276,7 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
 }
 
 // Every writer, returning the errno of the step that failed or 0.
-int save(const QString &path, const QByteArray &bytes, bool sync)
+int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
 {
     QByteArray target = QFile::encodeName(path);
     if (target.isEmpty())
@@ -282,13 +300,71 @@ int save(const QString &path, const QByteArray &bytes, bool sync)
     return replace(target, bytes, st.st_mode & 07777, sync);
 }
 
-QString reasonFor(int error, int *systemError)
+SaveOutcome save(const QString &path, const QByteArray &bytes, bool sync)
+{
+    return {saveWithErrno(path, bytes, sync), QString()};
+}
+
+#else
+
+// Links that lead on further than this are taken for a loop, as the system does.
+constexpr int MostLinks = 40;
+
+// Follows `path` through its symbolic links to the file they lead to, which is the one replaced.
+int followLinks(QString &path)
+{
+    for (int hops = 0; hops <= MostLinks; ++hops) {
+        const QFileInfo info(path);
+        if (!info.isSymLink())
+            return 0;
+        path = info.symLinkTarget();
+        if (path.isEmpty())
+            return ENOENT;
+    }
+    return ELOOP;
+}
+
+// Qt's own replacement through a temporary file. It always waits for the disk, and a save killed half
+// way may leave its temporary file beside the target.
+SaveOutcome save(const QString &path, const QByteArray &bytes, bool)
+{
+    if (path.isEmpty())
+        return {ENOENT, QString()};
+    if (path.contains(QChar(u'\0')))
+        return {EINVAL, QString()};
+    QString target = path;
+    if (const int error = followLinks(target))
+        return {error, QString()};
+    const QFileInfo info(target);
+    const QFileInfo folder(info.absolutePath());
+    if (info.exists() && info.isDir())
+        return {EISDIR, QString()};
+    if (info.exists() && !info.isFile())
+        return {NotPlainFileError, QString()};
+    if (!folder.isDir())
+        return {ENOENT, QString()};
+    if ((info.exists() && !info.isWritable()) || !folder.isWritable())
+        return {EACCES, QString()};
+    QSaveFile file(target);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return {EIO, file.errorString()};
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return {EIO, file.errorString()};
+    return {};
+}
+
+#endif
+
+QString reasonFor(const SaveOutcome &outcome, int *systemError)
 {
     if (systemError)
-        *systemError = error;
-    if (error == NotPlainFileError)
+        *systemError = outcome.error;
+    if (outcome.error == NotPlainFileError)
         return QStringLiteral("not a plain file (a FIFO, device or socket)");
-    return error == 0 ? QString() : qt_error_string(error);
+    if (outcome.error == 0)
+        return QString();
+    return outcome.reason.isEmpty() ? qt_error_string(outcome.error) : outcome.reason;
 }
 
 } // namespace
