@@ -70,7 +70,7 @@ bench-quality: build
 	/usr/bin/python3 bench/quality_bench.py $(BUILD)
 
 # The whole suite again with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, in a
-# debug build so that Q_ASSERT checks too. Time windows are measured by the plain run only.
+# debug build so that Q_ASSERT checks too. Upper time bounds (label timing) are checked by `make test` only.
 ASAN_BUILD ?= build-asan
 SANITIZE := -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 test-asan: test-deps
