@@ -87,6 +87,10 @@ void TestOutputNaming::outputThatIsThePicture_data()
 void TestOutputNaming::outputThatIsThePicture()
 {
     QFETCH(int, link);
+#ifdef LUMIVERT_QT_ONLY
+    if (link == 2)
+        QSKIP("Qt alone knows a file by its canonical path, which a hard link does not share");
+#endif
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());

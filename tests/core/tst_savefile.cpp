@@ -270,6 +270,10 @@ void TestSaveFile::failureReasons()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("card")));
     QVERIFY(QFile::link(QStringLiteral("loop"), dir.filePath(QStringLiteral("loop"))));
     const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+#ifdef LUMIVERT_QT_ONLY
+    if (error == EROFS)
+        QSKIP("Qt alone tells a read-only drive from a folder without permission by no error code");
+#endif
     // The card folder seen read-only in its own place, as a write-protected card is.
     const QByteArray card = QFile::encodeName(dir.filePath(QStringLiteral("card")));
     const bool bound = error == EROFS && ::mount(card, card, nullptr, MS_BIND, nullptr) == 0;

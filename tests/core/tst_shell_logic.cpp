@@ -184,6 +184,9 @@ void TestShellLogic::firstDialogFolder()
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     const QString fallback = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
     QCOMPARE(lumivert::firstDialogFolder(QStringLiteral("/usr/bin")), fallback);
+#ifdef LUMIVERT_QT_ONLY
+    QSKIP("Qt alone takes a folder the user may write to for the user's own");
+#endif
     QTemporaryDir someoneElses;
     if (::chown(QFile::encodeName(someoneElses.path()).constData(), ::geteuid() + 1, ::getegid()) == 0)
         QVERIFY(!lumivert::isUsersOwnFolder(someoneElses.path()));
