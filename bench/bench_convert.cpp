@@ -2,6 +2,7 @@
 // deterministic 640 x 480 picture. Usage: bench_convert [repetitions]  (default 300)
 
 #include "core/binformat.h"
+#include "core/bmpfile.h"
 #include "core/dither.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"

@@ -7,11 +7,12 @@
 #include "cli/reporter.h"
 #include "cli/runner.h"
 #include "core/binformat.h"
+#include "core/bmpfile.h"
 #include "core/fileidentity.h"
-#include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
+#include "core/sizelimit.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -4,9 +4,9 @@
 #include "cli/names.h"
 #include "cli/plan.h"
 #include "core/fittedpicture.h"
-#include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/savefile.h"
+#include "core/sizelimit.h"
 
 #include <QDir>
 #include <QFileInfo>

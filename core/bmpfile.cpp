@@ -1,5 +1,8 @@
 #include "core/bmpfile.h"
 
+#include "core/rgb332.h"
+#include "core/sizelimit.h"
+
 #include <algorithm>
 #include <bit>
 #include <iterator>
@@ -8,6 +11,18 @@
 namespace lumivert {
 
 namespace {
+
+void putLe16(char *p, quint16 v)
+{
+    p[0] = char(v & 0xFF);
+    p[1] = char(v >> 8);
+}
+
+void putLe32(char *p, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = char((v >> (8 * i)) & 0xFF);
+}
 
 // Little-endian fields; a field past the end of the file reads as 0 (callers check lengths first).
 quint16 u16(const QByteArray &b, qsizetype at)
@@ -44,11 +59,6 @@ quint32 paletteColours(const BmpHeader &header)
     return header.usedColours ? header.usedColours : 1u << header.bits;
 }
 
-int clampToInt(qint64 value)
-{
-    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
-}
-
 QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
                      quint32 colours)
 {
@@ -58,7 +68,7 @@ QString indexProblem(const QByteArray &file, qsizetype offset, int width, int he
         return {};
     if (colours >= (1u << bits))
         return {};
-    const qsizetype rowBytes = ((qsizetype(width) * bits + 31) / 32) * 4;
+    const qsizetype rowBytes = bmpRowBytes(width, bits);
     const auto *data = reinterpret_cast<const uchar *>(file.constData()) + offset;
     const int perByte = 8 / bits;
     const uchar mask = uchar((1 << bits) - 1);
@@ -100,7 +110,7 @@ QString os2Problem(qsizetype length, const BmpHeader &header)
     }
     if (bits == 0 || bits > 32)
         return {};
-    const qsizetype rowBytes = ((qsizetype(header.width) * bits + 31) / 32) * 4;
+    const qsizetype rowBytes = bmpRowBytes(header.width, bits);
     if (offset > length || rowBytes > (length - offset) / header.height)
         return QStringLiteral("pixel data shorter than the picture");
     return {};
@@ -204,7 +214,7 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
     if (h.compression == BiRgb || h.compression == BiBitfields) {
         if (h.bits == 0 || h.bits > 32)
             return {}; // left to the decoder
-        const qsizetype rowBytes = ((qsizetype(width) * h.bits + 31) / 32) * 4;
+        const qsizetype rowBytes = bmpRowBytes(width, h.bits);
         // Divided rather than multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits, whose
         // byte count overflows a 64-bit integer.
         if (rowBytes > (length - qsizetype(offset)) / height)
@@ -347,6 +357,44 @@ RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qin
             i += (bytes + 1) & ~qsizetype(1);
         }
     }
+}
+
+QByteArray encodeBmp24(const QImage &source)
+{
+    const QImage image = toRgb32(source);
+    const int width = image.width();
+    const int height = image.height();
+    const qsizetype rowBytes = bmpRowBytes(width, 24);
+    const qsizetype pixelBytes = rowBytes * height;
+    constexpr int headerBytes = 14 + 40;
+
+    QByteArray out(headerBytes + pixelBytes, '\0');
+    char *p = out.data();
+    p[0] = 'B';
+    p[1] = 'M';
+    putLe32(p + 2, quint32(out.size()));
+    putLe32(p + 10, headerBytes);
+    putLe32(p + 14, 40);
+    putLe32(p + 18, quint32(width));
+    putLe32(p + 22, quint32(height)); // bottom-up
+    putLe16(p + 26, 1);
+    putLe16(p + 28, 24);
+    putLe32(p + 30, 0); // BI_RGB, uncompressed
+    putLe32(p + 34, quint32(pixelBytes));
+    putLe32(p + 38, 3780); // 96 dpi
+    putLe32(p + 42, 3780);
+
+    auto *dst = reinterpret_cast<uchar *>(p + headerBytes);
+    for (int y = 0; y < height; ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(image.constScanLine(height - 1 - y));
+        uchar *row = dst + rowBytes * y;
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = uchar(qBlue(src[x]));
+            row[3 * x + 1] = uchar(qGreen(src[x]));
+            row[3 * x + 2] = uchar(qRed(src[x]));
+        }
+    }
+    return out;
 }
 
 } // namespace lumivert

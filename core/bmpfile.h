@@ -32,6 +32,12 @@ struct BmpHeader
 
 constexpr quint32 Os2InfoSize = 12;
 
+// The bytes of one row of pixels in a bitmap: rows are padded to whole 32-bit words.
+constexpr qint64 bmpRowBytes(qint64 width, int bits)
+{
+    return (width * bits + 31) / 32 * 4;
+}
+
 // None when the data does not start like a bitmap.
 std::optional<BmpHeader> readBmpHeader(const QByteArray &file);
 
@@ -60,5 +66,8 @@ struct RunLengthPicture
     QString problem;
 };
 RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &header, qint64 maxBytes);
+
+// A picture as an uncompressed 24-bit bitmap, rows from the bottom, 96 dpi.
+QByteArray encodeBmp24(const QImage &image);
 
 } // namespace lumivert

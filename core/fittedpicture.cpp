@@ -1,8 +1,8 @@
 #include "core/fittedpicture.h"
 
-#include "core/fitting.h"
 #include "core/rgb332.h"
 #include "core/scaletofit.h"
+#include "core/sizelimit.h"
 
 namespace lumivert {
 

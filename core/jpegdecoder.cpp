@@ -1,7 +1,7 @@
 #include "core/jpegdecoder.h"
 
-#include "core/fitting.h"
 #include "core/scaletofit.h"
+#include "core/sizelimit.h"
 
 #include <QtMath>
 

@@ -1,11 +1,11 @@
 #include "core/pictureloader.h"
 
 #include "core/bmpfile.h"
-#include "core/fitting.h"
 #include "core/jpegdecoder.h"
 #include "core/regularfile.h"
 #include "core/rgb332.h"
 #include "core/scaletofit.h"
+#include "core/sizelimit.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -57,11 +57,6 @@ PictureLoad loaded(QImage image, QSize size, const QByteArray &format)
 QByteArray bmpFormat()
 {
     return QByteArrayLiteral("bmp");
-}
-
-int clampToInt(qint64 value)
-{
-    return int(qMin<qint64>(value, std::numeric_limits<int>::max()));
 }
 
 // The colour channels as stored: alpha in a bitmap is ignored, as Windows ignores it when it shows

@@ -1,7 +1,7 @@
 #include "core/savefile.h"
 
+#include "core/bmpfile.h"
 #include "core/platform.h"
-#include "core/rgb332.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,18 +35,6 @@ struct SaveOutcome
     int error = 0;
     QString reason;
 };
-
-void putLe16(char *p, quint16 v)
-{
-    p[0] = char(v & 0xFF);
-    p[1] = char(v >> 8);
-}
-
-void putLe32(char *p, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = char((v >> (8 * i)) & 0xFF);
-}
 
 #if LUMIVERT_POSIX
 
@@ -377,44 +365,6 @@ QString saveBytes(const QString &path, const QByteArray &bytes, int *systemError
 QString saveBytesUnsynced(const QString &path, const QByteArray &bytes, int *systemError)
 {
     return reasonFor(save(path, bytes, false), systemError);
-}
-
-QByteArray encodeBmp24(const QImage &source)
-{
-    const QImage image = toRgb32(source);
-    const int width = image.width();
-    const int height = image.height();
-    const qsizetype rowBytes = (qsizetype(width) * 3 + 3) & ~qsizetype(3);
-    const qsizetype pixelBytes = rowBytes * height;
-    constexpr int headerBytes = 14 + 40;
-
-    QByteArray out(headerBytes + pixelBytes, '\0');
-    char *p = out.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    putLe32(p + 2, quint32(out.size()));
-    putLe32(p + 10, headerBytes);
-    putLe32(p + 14, 40);
-    putLe32(p + 18, quint32(width));
-    putLe32(p + 22, quint32(height)); // bottom-up
-    putLe16(p + 26, 1);
-    putLe16(p + 28, 24);
-    putLe32(p + 30, 0); // BI_RGB, uncompressed
-    putLe32(p + 34, quint32(pixelBytes));
-    putLe32(p + 38, 3780); // 96 dpi
-    putLe32(p + 42, 3780);
-
-    auto *dst = reinterpret_cast<uchar *>(p + headerBytes);
-    for (int y = 0; y < height; ++y) {
-        const auto *src = reinterpret_cast<const QRgb *>(image.constScanLine(height - 1 - y));
-        uchar *row = dst + rowBytes * y;
-        for (int x = 0; x < width; ++x) {
-            row[3 * x] = uchar(qBlue(src[x]));
-            row[3 * x + 1] = uchar(qGreen(src[x]));
-            row[3 * x + 2] = uchar(qRed(src[x]));
-        }
-    }
-    return out;
 }
 
 QString saveBmp(const QString &path, const QImage &image, int *systemError)

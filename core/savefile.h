@@ -29,9 +29,6 @@ QString saveBytesUnsynced(const QString &path, const QByteArray &bytes, int *sys
 // The picture as an uncompressed 24-bit BMP, written as saveBytes writes.
 QString saveBmp(const QString &path, const QImage &image, int *systemError = nullptr);
 
-// The BMP bytes that saveBmp writes.
-QByteArray encodeBmp24(const QImage &image);
-
 // Why a save failed, for the window: the common causes of `systemError` in Japanese, else the
 // system's own `systemReason`.
 QString japaneseSaveReason(int systemError, const QString &systemReason);

@@ -332,45 +332,48 @@ void Session::runBatch()
     const std::optional<QStringList> chosen = askForFiles(false);
     if (!chosen)
         return;
-
-    const QChar separator = QDir::separator();
-    const auto stop = [this](const QString &text, const QString &path) {
-        tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
-    };
     for (const QString &file : *chosen) {
-        const PictureLoad load = loadIncoming(file);
-        if (load.status == PictureLoad::Unreadable) {
-            stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
+        if (!convertForBatch(file))
             return;
-        }
-        if (load.loaded())
-            setPicture(load.image);
-        Q_EMIT fileShown(file);
-        if (load.status == PictureLoad::TooLarge) {
-            tell(QStringLiteral("画像サイズオーバーです。処理を中断します。"), Warning);
-            return;
-        }
-        fitAround(FitRule::Picture);
-        convertPicture();
-
-        const auto output = batchOutputPath(file);
-        const QString problem = output ? batchOutputProblem(file, *output, separator)
-                                       : QStringLiteral("BINファイルの名前を作れません。");
-        if (!problem.isEmpty()) {
-            stop(problem, file);
-            return;
-        }
-        int code = 0;
-        const QString error = saveBytes(*output, *m_converted, &code);
-        if (!error.isEmpty()) {
-            stop(QStringLiteral("BINファイルを保存できませんでした。理由: %1")
-                     .arg(japaneseSaveReason(code, error)),
-                 *output);
-            return;
-        }
-        Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
     }
     tell(QStringLiteral("自動処理が終了しました。"), QStringLiteral("通知"));
+}
+
+// One picture of a batch run: shown, converted and written beside itself. False when the run stops
+// here, after saying why.
+bool Session::convertForBatch(const QString &file)
+{
+    const auto stop = [this](const QString &text, const QString &path) {
+        tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
+        return false;
+    };
+    const PictureLoad load = loadIncoming(file);
+    if (load.status == PictureLoad::Unreadable)
+        return stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
+    if (load.loaded())
+        setPicture(load.image);
+    Q_EMIT fileShown(file);
+    if (load.status == PictureLoad::TooLarge) {
+        tell(QStringLiteral("画像サイズオーバーです。処理を中断します。"), Warning);
+        return false;
+    }
+    fitAround(FitRule::Picture);
+    convertPicture();
+
+    const auto output = batchOutputPath(file);
+    const QString problem = output ? batchOutputProblem(file, *output, QDir::separator())
+                                   : QStringLiteral("BINファイルの名前を作れません。");
+    if (!problem.isEmpty())
+        return stop(problem, file);
+    int code = 0;
+    const QString error = saveBytes(*output, *m_converted, &code);
+    if (!error.isEmpty()) {
+        return stop(QStringLiteral("BINファイルを保存できませんでした。理由: %1")
+                        .arg(japaneseSaveReason(code, error)),
+                    *output);
+    }
+    Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
+    return true;
 }
 
 void Session::copyPicture()

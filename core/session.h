@@ -87,6 +87,7 @@ private:
     void refuseOversizePicture();
     void fitAround(FitRule rule);
     void showConvertedBin();
+    bool convertForBatch(const QString &file);
     bool dropFile(const QString &path);
     void reportSaveFailure(const QString &path, const QString &reason);
     void tell(const QString &text, const QString &title, bool foreground = false);

@@ -3,6 +3,7 @@
 // BIN of such a length: the first byte picks the length, the rest is repeated to fill it.
 
 #include "core/binformat.h"
+#include "core/bmpfile.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"

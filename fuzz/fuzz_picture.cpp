@@ -3,11 +3,12 @@
 // for a fit into a small box, as the command line's --fit does.
 
 #include "core/binformat.h"
-#include "core/fitting.h"
+#include "core/bmpfile.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
 #include "core/scaletofit.h"
+#include "core/sizelimit.h"
 #include "fuzzcheck.h"
 
 #include <QByteArray>

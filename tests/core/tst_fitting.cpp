@@ -1,5 +1,5 @@
-#include "core/fitting.h"
 #include "core/outputnaming.h"
+#include "core/sizelimit.h"
 #include "core/windowlayout.h"
 
 #include <QTest>

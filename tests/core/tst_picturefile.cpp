@@ -1,7 +1,7 @@
-#include "core/fitting.h"
 #include "core/pictureloader.h"
 #include "core/rgb332.h"
 #include "core/scaletofit.h"
+#include "core/sizelimit.h"
 #include "tests/madebitmaps.h"
 #include "tests/testfiles.h"
 

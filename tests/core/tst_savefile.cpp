@@ -1,3 +1,4 @@
+#include "core/bmpfile.h"
 #include "core/savefile.h"
 #include "tests/testfiles.h"
 

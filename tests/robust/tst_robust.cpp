@@ -1,3 +1,4 @@
+#include "core/bmpfile.h"
 #include "core/rgb332.h"
 #include "core/savefile.h"
 #include "tests/madebitmaps.h"

@@ -1,8 +1,8 @@
 #include "sessiontest.h"
 
 #include "core/binformat.h"
-#include "core/fitting.h"
 #include "core/session.h"
+#include "core/sizelimit.h"
 
 #include <QClipboard>
 #include <QFile>
