@@ -16,11 +16,6 @@ namespace lumivert {
 
 namespace {
 
-constexpr int shownValue(int level, int bits)
-{
-    return level == 0 ? 0 : (level + 1) * (1 << (8 - bits)) - 1;
-}
-
 // Light in fixed point: 0 is black, LightScale white. Twelve bits keep the darkest code values apart
 // (sRGB 1 is 1.2 units), and every sum error diffusion makes fits in 16 bits: a carried error is at most
 // half the widest gap between two shown levels (under 2048 for any allowed power law), so sixteen
@@ -92,7 +87,7 @@ void makeChannel(ChannelLight &ch, int bits, LightResponse light, const std::arr
     std::array<int, 8> code{};
     std::array<int, 8> shown{};
     for (int level = 0; level <= top; ++level) {
-        code[level] = shownValue(level, bits);
+        code[level] = shownLevelValue(level, bits);
         shown[level] = toLight[code[level]];
     }
     ch.midpoint.fill(32767);
@@ -182,7 +177,7 @@ CodeTables makeCodeTables(int bits)
     for (int v = 0; v < 256; ++v) {
         int best = 0;
         for (int level = 1; level <= top; ++level) {
-            if (std::abs(v - shownValue(level, bits)) < std::abs(v - shownValue(best, bits)))
+            if (std::abs(v - shownLevelValue(level, bits)) < std::abs(v - shownLevelValue(best, bits)))
                 best = level;
         }
         t.nearest[v] = quint8(best);

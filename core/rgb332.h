@@ -18,19 +18,17 @@ constexpr quint8 reducePixel(QRgb p)
     return quint8(((p >> 16) & 0xE0) | ((p >> 11) & 0x1C) | ((p >> 6) & 0x03));
 }
 
-// How the display shows a byte: a non-zero level is the top of its band, level 0 is black.
+// How the display shows a level of a channel of `bits` bits (3 for red and green, 2 for blue): a
+// non-zero level is the top of its band, level 0 is black.
+constexpr int shownLevelValue(int level, int bits)
+{
+    return level == 0 ? 0 : (level + 1) * (1 << (8 - bits)) - 1;
+}
+
+// How the display shows a byte.
 constexpr QRgb expandByte(quint8 b)
 {
-    int r = b & 0xE0;
-    int g = (b & 0x1C) << 3;
-    int bl = (b & 0x03) << 6;
-    if (r)
-        r += 31;
-    if (g)
-        g += 31;
-    if (bl)
-        bl += 63;
-    return qRgb(r, g, bl);
+    return qRgb(shownLevelValue(b >> 5, 3), shownLevelValue((b >> 2) & 7, 3), shownLevelValue(b & 3, 2));
 }
 
 // The shown colour of a pixel after reduction, computed without going through the byte.
