@@ -184,11 +184,11 @@ int runShow(const Arguments &args, std::FILE *err)
                 QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBinBytes));
     } else {
         ReadFile file = readRegularFile(input, LongestBinBytes);
-        if (file.refusal == FileRefusal::TooLarge)
+        if (file.problem.cause == Problem::Cause::FileTooLong)
             return fail(
                 QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBinBytes));
         if (!file.ok())
-            return fail(QStringLiteral("cannot open: %1").arg(refusalReason(file.refusal, file.error)));
+            return fail(QStringLiteral("cannot open: %1").arg(englishReason(file.problem)));
         bytes = std::move(file.bytes);
     }
 
@@ -213,9 +213,8 @@ int runShow(const Arguments &args, std::FILE *err)
         const QString problem = writeStandardOutput(encoded);
         return problem.isEmpty() ? AllDone : fail(problem);
     }
-    const QString problem = saveBytes(output, encoded);
-    if (!problem.isEmpty())
-        return fail(QStringLiteral("cannot write %1: %2").arg(quoteName(output), problem));
+    if (const Problem problem = saveBytes(output, encoded))
+        return fail(QStringLiteral("cannot write %1: %2").arg(quoteName(output), englishReason(problem)));
     return AllDone;
 }
 
@@ -225,10 +224,11 @@ FileInfoLine describeFile(const QString &path)
         return {QString(), QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it")};
     // Opened before anything else: only a plain file has a length worth telling.
     const OpenedFile opened = openRegularFile(path);
-    if (opened.refusal == FileRefusal::Unreadable)
-        return {QString(), QStringLiteral("cannot open: %1").arg(opened.error)};
+    // The system's own words say that it could not be opened; a cause of ours says what the file is.
+    if (!opened.problem.detail.isEmpty())
+        return {QString(), QStringLiteral("cannot open: %1").arg(opened.problem.detail)};
     if (!opened.ok())
-        return {QString(), refusalReason(opened.refusal)};
+        return {QString(), englishReason(opened.problem)};
     const qint64 fileLength = opened.file->size();
 
     const auto describeBin = [](qint64 length) {
@@ -256,7 +256,7 @@ FileInfoLine describeFile(const QString &path)
     }
     if (!load.format.isEmpty()) {
         const QString said = takeLibraryMessages();
-        return {QString(), QStringLiteral("cannot read the picture: %1").arg(load.error) +
+        return {QString(), QStringLiteral("cannot read the picture: %1").arg(englishReason(load.problem)) +
                                (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said))};
     }
     if (binGeometry(fileLength))

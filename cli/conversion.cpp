@@ -3,6 +3,7 @@
 #include "cli/librarymessages.h"
 #include "cli/names.h"
 #include "cli/plan.h"
+#include "cli/reporter.h"
 #include "core/fittedpicture.h"
 #include "core/pictureloader.h"
 #include "core/savefile.h"
@@ -71,15 +72,11 @@ PreparedPicture preparePicture(const QString &path, const ConversionSettings &se
     PictureLoad load = path == StandardStream
                            ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
                            : loadFittedPicture(path, settings.fit, settings.background);
-    switch (load.status) {
-    case PictureLoad::Loaded:
+    if (load.loaded())
         return {std::move(load.image), QString()};
-    case PictureLoad::TooLarge:
+    if (load.problem.cause == Problem::Cause::PictureTooLarge)
         return failed(tooLarge(load.size));
-    case PictureLoad::Unreadable:
-        break;
-    }
-    return failed(unreadable(load.error));
+    return failed(unreadable(englishReason(load.problem)));
 }
 
 void reducePicture(const QImage &image, const ConversionSettings &settings, WorkerBuffers &buffers)
@@ -99,9 +96,8 @@ QString writeBin(const QString &output, const QByteArray &bytes)
         if (!why.isEmpty())
             return QStringLiteral("cannot create the folder %1: %2").arg(quoteName(folder), why);
     }
-    const QString problem = saveBytesUnsynced(output, bytes);
-    if (!problem.isEmpty())
-        return QStringLiteral("cannot write %1: %2").arg(quoteName(output), problem);
+    if (const Problem problem = saveBytesUnsynced(output, bytes))
+        return QStringLiteral("cannot write %1: %2").arg(quoteName(output), englishReason(problem));
     return {};
 }
 

@@ -15,6 +15,50 @@
 
 namespace lumivert::cli {
 
+QString englishReason(const Problem &problem)
+{
+    if (!problem.detail.isEmpty())
+        return problem.detail;
+    using Cause = Problem::Cause;
+    switch (problem.cause) {
+    case Cause::None:
+        return {};
+    case Cause::Missing:
+        return QStringLiteral("no such file");
+    case Cause::NoPermission:
+        return QStringLiteral("no permission to read it");
+    case Cause::Folder:
+        return QStringLiteral("is a folder");
+    case Cause::Fifo:
+        return QStringLiteral("is a FIFO, not a file");
+    case Cause::Device:
+        return QStringLiteral("is a device, not a file");
+    case Cause::Socket:
+        return QStringLiteral("is a socket, not a file");
+    case Cause::NotRegular:
+        return QStringLiteral("not a plain file (a FIFO, device or socket)");
+    case Cause::FileTooLong:
+        return QStringLiteral("is too long");
+    case Cause::PictureTooLarge:
+        return QStringLiteral("picture too large");
+    case Cause::NotAPicture:
+        return QStringLiteral("not a picture");
+    case Cause::OutputIsPicture:
+        return QStringLiteral("the output would replace the picture");
+    case Cause::OutputLeavesFolder:
+        return QStringLiteral("the output would leave the picture's folder");
+    case Cause::DiskFull:
+    case Cause::ReadOnlyDrive:
+    case Cause::NameTooLong:
+    case Cause::BadName:
+    case Cause::WriteFailed:
+    case Cause::SystemError:
+    case Cause::Damaged:
+        break; // always come with the system's or the decoder's words
+    }
+    return QStringLiteral("cannot be read");
+}
+
 QString errorLine(const QString &file, const QString &reason)
 {
     return QStringLiteral("lumivert-cli: %1: %2").arg(quoteName(file), reason);

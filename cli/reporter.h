@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/problem.h"
+
 #include <QString>
 
 #include <chrono>
@@ -38,6 +40,10 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw;
     mutable std::mutex m_mutex;
 };
+
+// Why the core refused, in the terminal's words: the system's or the decoder's own where it gave them,
+// else a short phrase of the cause ("is a FIFO, not a file").
+QString englishReason(const Problem &problem);
 
 // "lumivert-cli: FILE: REASON", the name quoted (quoteName)
 QString errorLine(const QString &file, const QString &reason);

@@ -52,6 +52,11 @@ qsizetype masksAt(quint32 infoSize)
 }
 
 // The palette's length: the used-colours field, or as many colours as the depth can index.
+Problem damage(const char *how)
+{
+    return Problem(Problem::Cause::Damaged, QString::fromLatin1(how));
+}
+
 quint32 paletteColours(const BmpHeader &header)
 {
     if (header.bits > 8)
@@ -59,7 +64,7 @@ quint32 paletteColours(const BmpHeader &header)
     return header.usedColours ? header.usedColours : 1u << header.bits;
 }
 
-QString indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
+Problem indexProblem(const QByteArray &file, qsizetype offset, int width, int height, int bits,
                      quint32 colours)
 {
     // Only these depths pack whole pixels into a byte, and only they fit the row length checked by
@@ -78,7 +83,7 @@ QString indexProblem(const QByteArray &file, qsizetype offset, int width, int he
             const uchar byte = row[x / perByte];
             const int shift = 8 - bits * (x % perByte + 1);
             if (((byte >> shift) & mask) >= colours)
-                return QStringLiteral("palette index out of range");
+                return damage("palette index out of range");
         }
     }
     return {};
@@ -94,31 +99,31 @@ bool maskSound(quint32 mask)
 }
 
 // The old OS/2 header: 16-bit sizes, 3-byte palette entries, always a full palette, no compression.
-QString os2Problem(qsizetype length, const BmpHeader &header)
+Problem os2Problem(qsizetype length, const BmpHeader &header)
 {
     if (length < FileHeaderSize + 12)
-        return QStringLiteral("file shorter than its headers");
+        return damage("file shorter than its headers");
     const qint64 offset = header.pixelOffset;
     const int bits = header.bits;
     if (header.width == 0 || header.height == 0)
-        return QStringLiteral("invalid picture size");
+        return damage("invalid picture size");
     if (offset < FileHeaderSize + 12)
-        return QStringLiteral("pixel data overlaps the headers");
+        return damage("pixel data overlaps the headers");
     if (bits == 1 || bits == 4 || bits == 8) {
         if (FileHeaderSize + 12 + 3 * (qint64(1) << bits) > offset)
-            return QStringLiteral("palette runs into the pixel data");
+            return damage("palette runs into the pixel data");
     }
     if (bits == 0 || bits > 32)
         return {};
     const qsizetype rowBytes = bmpRowBytes(header.width, bits);
     if (offset > length || rowBytes > (length - offset) / header.height)
-        return QStringLiteral("pixel data shorter than the picture");
+        return damage("pixel data shorter than the picture");
     return {};
 }
 
 RunLengthPicture runLengthFault(const char *text)
 {
-    return {QImage(), QString::fromLatin1(text)};
+    return {QImage(), damage(text)};
 }
 
 } // namespace
@@ -174,42 +179,42 @@ std::optional<QSize> statedSize(const BmpHeader &header)
     return QSize(clampToInt(header.width), clampToInt(height));
 }
 
-QString bmpProblem(const QByteArray &file, const BmpHeader &h)
+Problem bmpProblem(const QByteArray &file, const BmpHeader &h)
 {
     const qsizetype length = file.size();
     if (length < FileHeaderSize + 16)
-        return QStringLiteral("file shorter than its headers");
+        return damage("file shorter than its headers");
     if (h.fileSize > quint64(length))
-        return QStringLiteral("file shorter than its header says");
+        return damage("file shorter than its header says");
     const quint32 offset = h.pixelOffset;
     if (h.infoSize == Os2InfoSize)
         return os2Problem(length, h);
     if (h.infoSize < 40)
         return {}; // other old headers: left to the decoder
     if (length < FileHeaderSize + qsizetype(h.infoSize) || offset > quint64(length))
-        return QStringLiteral("file shorter than its headers");
+        return damage("file shorter than its headers");
     // The decoder would read the headers as pixels.
     const quint64 headersEnd = h.compression == BiBitfields ? quint64(masksAt(h.infoSize)) + 12
                                                             : FileHeaderSize + quint64(h.infoSize);
     if (offset < headersEnd)
-        return QStringLiteral("pixel data overlaps the headers");
+        return damage("pixel data overlaps the headers");
 
     if (h.width <= 0 || h.height == 0 || h.height == std::numeric_limits<qint32>::min())
-        return QStringLiteral("invalid picture size");
+        return damage("invalid picture size");
     const int width = int(h.width);
     const int height = int(h.height < 0 ? -h.height : h.height);
     if (h.imageSize > quint64(length) - offset)
-        return QStringLiteral("pixel data shorter than its header says");
+        return damage("pixel data shorter than its header says");
     // Beyond a million pixels a metre (25400 dpi) a density is a corrupt field, not a printer.
     constexpr qint32 MaxDensity = 1000000;
     if (h.densityX < 0 || h.densityY < 0 || h.densityX > MaxDensity || h.densityY > MaxDensity)
-        return QStringLiteral("invalid density");
+        return damage("invalid density");
 
     const quint32 colours = paletteColours(h);
     // The decoder reads the whole palette and then the pixels from wherever it stopped, so a
     // palette that runs into the pixel data shifts every row.
     if (colours > 0 && colours <= 256 && FileHeaderSize + quint64(h.infoSize) + 4 * quint64(colours) > offset)
-        return QStringLiteral("palette runs into the pixel data");
+        return damage("palette runs into the pixel data");
 
     if (h.compression == BiRgb || h.compression == BiBitfields) {
         if (h.bits == 0 || h.bits > 32)
@@ -218,14 +223,14 @@ QString bmpProblem(const QByteArray &file, const BmpHeader &h)
         // Divided rather than multiplied: a header may claim 2^31 x 2^31 pixels of 32 bits, whose
         // byte count overflows a 64-bit integer.
         if (rowBytes > (length - qsizetype(offset)) / height)
-            return QStringLiteral("pixel data shorter than the picture");
+            return damage("pixel data shorter than the picture");
         if (h.compression == BiBitfields && (h.bits == 16 || h.bits == 32)) {
             if (masksAt(h.infoSize) + 12 > length)
-                return QStringLiteral("file shorter than its headers");
+                return damage("file shorter than its headers");
             const auto [red, green, blue] = h.masks;
             if (!maskSound(red) || !maskSound(green) || !maskSound(blue) || (red & green) || (red & blue) ||
                 (green & blue))
-                return QStringLiteral("invalid colour masks");
+                return damage("invalid colour masks");
         }
         if (h.bits <= 8 && h.compression == BiRgb)
             return indexProblem(file, offset, width, height, h.bits, colours);
@@ -332,7 +337,7 @@ RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qin
             x = 0;
             ++y;
         } else if (code == 1) { // end of the picture
-            return {image, QString()};
+            return {image, {}};
         } else if (code == 2) { // a jump right and up
             if (i + 1 >= length)
                 return runLengthFault("run-length data ends without an end mark");

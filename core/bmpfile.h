@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include "core/problem.h"
+
 #include <optional>
 
 namespace lumivert {
@@ -48,9 +50,9 @@ std::optional<QSize> statedSize(const BmpHeader &header);
 
 // Structural faults of a bitmap that decoders tend to paper over: a file shorter than its header
 // says, pixel data running past the picture, palette indices without a colour, colour masks that
-// make no sense. Returns the first fault found, or an empty string for a sound file. Run-length data
+// make no sense. Returns the first fault found (Damaged), or no problem for a sound file. Run-length data
 // is checked as it is decoded (decodeRunLength).
-QString bmpProblem(const QByteArray &file, const BmpHeader &header);
+Problem bmpProblem(const QByteArray &file, const BmpHeader &header);
 
 // The same picture as a bitmap with a Windows header of 40 bytes, for a sound file with the old OS/2
 // header (whose sizes are unsigned 16-bit numbers and whose palette has 3 bytes a colour).
@@ -63,7 +65,7 @@ QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &header);
 struct RunLengthPicture
 {
     QImage image;
-    QString problem;
+    Problem problem; // Damaged, with the fault, when there is no image
 };
 RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &header, qint64 maxBytes);
 

@@ -39,10 +39,10 @@ PictureLoad fittedPicture(const QImage &image, std::optional<QSize> fit, QRgb ba
     PictureLoad load;
     load.size = image.size();
     if (!fit && !withinSizeLimit(image.width(), image.height())) {
-        load.status = PictureLoad::TooLarge;
+        load.problem = Problem::Cause::PictureTooLarge;
         return load;
     }
-    load.status = PictureLoad::Loaded;
+    load.problem = {};
     load.image = fit ? scaleToFit(image, *fit, background) : toRgb32(image);
     return load;
 }

@@ -70,7 +70,7 @@ std::optional<Frame> readFrame(const uchar *p, int length)
 
 JpegLayout withProblem(JpegLayout layout, const char *problem)
 {
-    layout.problem = QString::fromLatin1(problem);
+    layout.problem = Problem(Problem::Cause::Damaged, QString::fromLatin1(problem));
     return layout;
 }
 
@@ -247,7 +247,8 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "BGRX stands for RGB32 on little-endian machines only");
     if (tjDecompress2(handle.get(), data, length, image.bits(), width, int(image.bytesPerLine()), height,
                       TJPF_BGRX, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
-        result.damage = QString::fromLocal8Bit(tjGetErrorStr2(handle.get()));
+        result.damage =
+            Problem(Problem::Cause::Damaged, QString::fromLocal8Bit(tjGetErrorStr2(handle.get())));
         handle.renew();
         return result;
     }

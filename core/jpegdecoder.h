@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include "core/problem.h"
+
 #include <optional>
 
 namespace lumivert {
@@ -19,7 +21,7 @@ struct FastJpeg
     QImage image; // 32-bit RGB when decoded
     QSize size;   // the declared size, also when it is over the limit
     bool tooLarge = false;
-    QString damage; // why the decoder stopped: data that ends early or is corrupt (image then null)
+    Problem damage; // why the decoder stopped: data that ends early or is corrupt (image then null)
 };
 
 bool fastJpegAvailable();
@@ -28,7 +30,7 @@ bool fastJpegAvailable();
 struct JpegLayout
 {
     QSize size;      // from the frame header; invalid when there is none
-    QString problem; // empty for a file that can be decoded within the bounds
+    Problem problem; // none for a file that can be decoded within the bounds
 };
 
 // Walks the file's markers without decoding. A problem when the data ends before the end-of-picture

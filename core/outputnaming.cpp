@@ -11,17 +11,17 @@ std::optional<QString> batchOutputPath(const QString &picturePath)
     return picturePath.left(picturePath.size() - 3) + QStringLiteral("BIN");
 }
 
-QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator)
+Problem batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator)
 {
     // By identity too: the BIN bytes would go through a link into the picture, and a second name of
     // it (a hard link, another letter case) is the picture all the same.
     if (outputPath == picturePath || sameFile(outputPath, picturePath))
-        return QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。");
+        return Problem::Cause::OutputIsPicture;
     const auto folderOf = [separator](const QString &path) {
         return path.left(path.lastIndexOf(separator) + 1);
     };
     if (folderOf(outputPath) != folderOf(picturePath))
-        return QStringLiteral("BINファイルの名前が画像ファイルのフォルダーの外を指します。");
+        return Problem::Cause::OutputLeavesFolder;
     return {};
 }
 

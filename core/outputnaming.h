@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/problem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +13,10 @@ namespace lumivert {
 // (a.bmp -> a.BIN, a.jpeg -> a.jBIN, photo -> phBIN). None when the path is shorter than three.
 std::optional<QString> batchOutputPath(const QString &picturePath);
 
-// Why a batch output may not be written, or an empty string when it may: it must neither be the
+// Why a batch output may not be written, or no problem when it may: it must neither be the
 // picture itself (by name, or an existing file that is the picture through a link or a hard link)
 // nor leave the picture's folder.
-QString batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator);
+Problem batchOutputProblem(const QString &picturePath, const QString &outputPath, QChar separator);
 
 // The name the save dialogs propose after a file was opened: its path without the last four characters
 // (the dot and a three-letter extension). None when the path is shorter than four characters.

@@ -27,18 +27,28 @@ constexpr qint64 LongestFittedBitmap = DecodeLimitBytes + 1024 * 1024;
 // longer one.
 constexpr qint64 LongestJpeg = DecodeLimitBytes;
 
-PictureLoad unreadable(const QString &error, const QByteArray &format = {})
+PictureLoad unreadable(Problem problem, const QByteArray &format = {})
 {
     PictureLoad result;
-    result.error = error;
+    result.problem = std::move(problem);
     result.format = format;
     return result;
+}
+
+PictureLoad damaged(const QString &how, const QByteArray &format)
+{
+    return unreadable(Problem(Problem::Cause::Damaged, how), format);
+}
+
+Problem tooLongForAPicture()
+{
+    return Problem(Problem::Cause::FileTooLong, QStringLiteral("file too long for a picture"));
 }
 
 PictureLoad tooLarge(QSize size, const QByteArray &format)
 {
     PictureLoad result;
-    result.status = PictureLoad::TooLarge;
+    result.problem = Problem::Cause::PictureTooLarge;
     result.size = size;
     result.format = format;
     return result;
@@ -47,7 +57,7 @@ PictureLoad tooLarge(QSize size, const QByteArray &format)
 PictureLoad loaded(QImage image, QSize size, const QByteArray &format)
 {
     PictureLoad result;
-    result.status = PictureLoad::Loaded;
+    result.problem = {};
     result.image = std::move(image);
     result.size = size;
     result.format = format;
@@ -78,10 +88,10 @@ QImage withoutAlpha(const QImage &image)
 // Qt's readers give what they decoded of a file that ends early, with the rest left blank, and call it
 // a success. A PNG is whole when its end chunk is there (some writers append a little after it), a GIF
 // when its last byte other than padding is the trailer.
-QString damageAfterRead(const QImageReader &reader, QIODevice *device, const QByteArray &format)
+Problem damageAfterRead(const QImageReader &reader, QIODevice *device, const QByteArray &format)
 {
     if (reader.error() != QImageReader::UnknownError)
-        return reader.errorString();
+        return Problem(Problem::Cause::Damaged, reader.errorString());
     const bool png = format == "png";
     if ((!png && format != "gif") || device->isSequential())
         return {};
@@ -91,7 +101,7 @@ QString damageAfterRead(const QImageReader &reader, QIODevice *device, const QBy
     while (!png && end.endsWith('\0'))
         end.chop(1);
     if (png ? !end.contains("IEND") : !end.endsWith('\x3B'))
-        return QStringLiteral("the data ends before the picture does");
+        return Problem(Problem::Cause::Damaged, QStringLiteral("the data ends before the picture does"));
     return {};
 }
 
@@ -108,7 +118,7 @@ PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     if (!reader.canRead())
-        return unreadable(reader.errorString());
+        return unreadable(Problem(Problem::Cause::NotAPicture, reader.errorString()));
     // Asked before reading: afterwards the reader no longer knows.
     const QByteArray format = reader.format();
 
@@ -120,7 +130,7 @@ PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
         if (height < 0 && format == bmpFormat())
             height = -height;
         if (declared.width() <= 0 || height <= 0)
-            return unreadable(QStringLiteral("invalid picture size"), format);
+            return damaged(QStringLiteral("invalid picture size"), format);
         size = QSize(declared.width(), clampToInt(height));
         if (!options.fitInto && !withinSizeLimit(size.width(), size.height()))
             return tooLarge(size, format);
@@ -135,9 +145,9 @@ PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
 
     QImage image;
     if (!reader.read(&image) || image.isNull())
-        return unreadable(reader.errorString(), format);
-    if (const QString damage = damageAfterRead(reader, device, format); !damage.isEmpty())
-        return unreadable(damage, format);
+        return damaged(reader.errorString(), format);
+    if (Problem damage = damageAfterRead(reader, device, format))
+        return unreadable(std::move(damage), format);
     if (!options.fitInto && !withinSizeLimit(image.width(), image.height()))
         return tooLarge(image.size(), format);
     if (!reader.scaledSize().isValid())
@@ -165,13 +175,13 @@ PictureLoad loadBitmap(const QByteArray &data, const BmpHeader &header, const Pi
     if (auto refused = refusedForSize(header, options))
         return std::move(*refused);
     if (data.size() > longestBitmap(options))
-        return unreadable(QStringLiteral("file too long for a picture"), bmpFormat());
-    if (const QString problem = bmpProblem(data, header); !problem.isEmpty())
-        return unreadable(problem, bmpFormat());
+        return unreadable(tooLongForAPicture(), bmpFormat());
+    if (Problem problem = bmpProblem(data, header))
+        return unreadable(std::move(problem), bmpFormat());
     if (header.runLength()) {
         RunLengthPicture picture = decodeRunLength(data, header, DecodeLimitBytes);
-        if (picture.image.isNull())
-            return unreadable(picture.problem, bmpFormat());
+        if (picture.problem)
+            return unreadable(std::move(picture.problem), bmpFormat());
         const QSize size = picture.image.size();
         return loaded(std::move(picture.image), size, bmpFormat());
     }
@@ -192,7 +202,7 @@ PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
     if (data.startsWith("\xFF\xD8")) {
         const QByteArray jpegFormat = QByteArrayLiteral("jpeg");
         const JpegLayout layout = inspectJpeg(data, DecodeLimitBytes);
-        if (!layout.problem.isEmpty()) {
+        if (layout.problem) {
             // A picture over the limit is refused as such, whatever else is wrong with it.
             if (!options.fitInto && !layout.size.isEmpty() &&
                 !withinSizeLimit(layout.size.width(), layout.size.height()))
@@ -202,7 +212,7 @@ PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
         if (const std::optional<FastJpeg> jpeg = decodeJpeg(data, options.fitInto, DecodeLimitBytes)) {
             if (jpeg->tooLarge)
                 return tooLarge(jpeg->size, jpegFormat);
-            if (!jpeg->damage.isEmpty())
+            if (jpeg->damage)
                 return unreadable(jpeg->damage, jpegFormat);
             return loaded(jpeg->image, jpeg->size, jpegFormat);
         }
@@ -226,7 +236,7 @@ PictureLoad loadPicture(QIODevice *device, const PictureOptions &options)
         // Never more than can be used, whatever size the device claims.
         const QByteArray data = device->read(longest + 1);
         if (data.size() > longest)
-            return unreadable(QStringLiteral("file too long for a picture"), QByteArrayLiteral("jpeg"));
+            return unreadable(tooLongForAPicture(), QByteArrayLiteral("jpeg"));
         return loadPicture(data, options);
     }
     if (!device->isSequential() && device->size() > longest) {
@@ -234,7 +244,7 @@ PictureLoad loadPicture(QIODevice *device, const PictureOptions &options)
         constexpr qint64 HeaderBytes = 64;
         if (auto refused = refusedForSize(*readBmpHeader(device->peek(HeaderBytes)), options))
             return std::move(*refused);
-        return unreadable(QStringLiteral("file too long for a picture"), bmpFormat());
+        return unreadable(tooLongForAPicture(), bmpFormat());
     }
     return loadPicture(device->read(longest + 1), options);
 }
@@ -246,7 +256,7 @@ PictureLoad loadPicture(const QString &path, const PictureOptions &options)
     // Only plain files: a FIFO would wait for a writer, a device might never end.
     const OpenedFile opened = openRegularFile(path);
     if (!opened.ok())
-        return unreadable(refusalReason(opened.refusal, opened.error));
+        return unreadable(opened.problem);
     return loadPicture(opened.file.get(), options);
 }
 

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include "core/problem.h"
+
 #include <optional>
 
 class QIODevice;
@@ -26,14 +28,21 @@ struct PictureOptions
 // The outcome of reading a picture.
 struct PictureLoad
 {
-    enum Status { Loaded, TooLarge, Unreadable };
-    Status status = Unreadable;
     QImage image;      // 32-bit RGB when loaded
     QSize size;        // the picture's own size, as far as it is known (also when decoded shrunk)
     QByteArray format; // the decoder's name for it ("jpeg", "bmp", "png", ...), empty when none knew it
-    QString error;
+    // Why there is no picture: PictureTooLarge, the file's own cause (Missing, Fifo, ...), NotAPicture,
+    // or Damaged with the decoder's words.
+    Problem problem{Problem::Cause::NotAPicture};
 
-    bool loaded() const { return status == Loaded; }
+    enum Status { Loaded, TooLarge, Unreadable };
+    Status status() const
+    {
+        if (!problem)
+            return Loaded;
+        return problem.cause == Problem::Cause::PictureTooLarge ? TooLarge : Unreadable;
+    }
+    bool loaded() const { return !problem; }
 };
 
 // Reads any picture format that Qt decodes, deciding the format from the content, never from the

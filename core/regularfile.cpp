@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 #if LUMIVERT_POSIX
 #include <cerrno>
 #include <fcntl.h>
@@ -15,29 +17,28 @@ namespace lumivert {
 
 namespace {
 
-OpenedFile refused(FileRefusal refusal, const QString &error = {})
+OpenedFile refused(Problem problem)
 {
     OpenedFile result;
-    result.refusal = refusal;
-    result.error = error;
+    result.problem = std::move(problem);
     return result;
 }
 
 #if LUMIVERT_POSIX
 
-FileRefusal kindOf(mode_t mode)
+Problem::Cause kindOf(mode_t mode)
 {
     if (S_ISREG(mode))
-        return FileRefusal::None;
+        return Problem::Cause::None;
     if (S_ISDIR(mode))
-        return FileRefusal::Folder;
+        return Problem::Cause::Folder;
     if (S_ISFIFO(mode))
-        return FileRefusal::Fifo;
+        return Problem::Cause::Fifo;
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return FileRefusal::Device;
+        return Problem::Cause::Device;
     if (S_ISSOCK(mode))
-        return FileRefusal::Socket;
-    return FileRefusal::NotRegular;
+        return Problem::Cause::Socket;
+    return Problem::Cause::NotRegular;
 }
 
 OpenedFile openFailed(const QByteArray &name, int error)
@@ -45,28 +46,28 @@ OpenedFile openFailed(const QByteArray &name, int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-        return refused(FileRefusal::Missing);
+        return refused(Problem::Cause::Missing);
     case EACCES:
     case EPERM:
-        return refused(FileRefusal::NoPermission);
+        return refused(Problem::Cause::NoPermission);
     case ENXIO: // a socket, or a device without its driver
     case EOPNOTSUPP: {
         struct stat st;
-        if (::stat(name.constData(), &st) == 0 && kindOf(st.st_mode) != FileRefusal::None)
+        if (::stat(name.constData(), &st) == 0 && kindOf(st.st_mode) != Problem::Cause::None)
             return refused(kindOf(st.st_mode));
         break;
     }
     default:
         break;
     }
-    return refused(FileRefusal::Unreadable, qt_error_string(error));
+    return refused(systemProblem(error));
 }
 
 OpenedFile openPlatform(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty() || name.contains('\0'))
-        return refused(FileRefusal::Missing);
+        return refused(Problem::Cause::Missing);
     // Without blocking: opening a FIFO for reading would wait for a writer.
     int fd;
     do
@@ -78,9 +79,9 @@ OpenedFile openPlatform(const QString &path)
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         ::close(fd);
-        return refused(FileRefusal::Unreadable, qt_error_string(error));
+        return refused(systemProblem(error));
     }
-    if (const FileRefusal kind = kindOf(st.st_mode); kind != FileRefusal::None) {
+    if (const Problem::Cause kind = kindOf(st.st_mode); kind != Problem::Cause::None) {
         ::close(fd);
         return refused(kind);
     }
@@ -89,9 +90,8 @@ OpenedFile openPlatform(const QString &path)
     result.file = std::make_unique<QFile>();
     if (!result.file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return refused(FileRefusal::Unreadable, result.file->errorString());
+        return refused(Problem(Problem::Cause::SystemError, result.file->errorString()));
     }
-    result.refusal = FileRefusal::None;
     return result;
 }
 
@@ -102,19 +102,18 @@ OpenedFile openPlatform(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return refused(FileRefusal::Missing);
+        return refused(Problem::Cause::Missing);
     if (info.isDir())
-        return refused(FileRefusal::Folder);
+        return refused(Problem::Cause::Folder);
     if (!info.isFile())
-        return refused(FileRefusal::NotRegular);
+        return refused(Problem::Cause::NotRegular);
     OpenedFile result;
     result.file = std::make_unique<QFile>(path);
     if (!result.file->open(QIODevice::ReadOnly)) {
         const bool denied = result.file->error() == QFileDevice::PermissionsError;
-        return refused(denied ? FileRefusal::NoPermission : FileRefusal::Unreadable,
-                       result.file->errorString());
+        return refused(denied ? Problem(Problem::Cause::NoPermission)
+                              : Problem(Problem::Cause::SystemError, result.file->errorString()));
     }
-    result.refusal = FileRefusal::None;
     return result;
 }
 
@@ -132,51 +131,21 @@ ReadFile readRegularFile(const QString &path, qint64 limit)
     ReadFile result;
     OpenedFile opened = openRegularFile(path);
     if (!opened.ok()) {
-        result.refusal = opened.refusal;
-        result.error = opened.error;
+        result.problem = std::move(opened.problem);
         return result;
     }
     // One byte more than allowed tells a file that is too long, whatever its size claims.
     result.bytes = opened.file->read(limit + 1);
     if (opened.file->error() != QFileDevice::NoError) {
         result.bytes.clear();
-        result.error = opened.file->errorString();
+        result.problem = Problem(Problem::Cause::SystemError, opened.file->errorString());
         return result;
     }
     if (result.bytes.size() > limit) {
         result.bytes.clear();
-        result.refusal = FileRefusal::TooLarge;
-        return result;
+        result.problem = Problem::Cause::FileTooLong;
     }
-    result.refusal = FileRefusal::None;
     return result;
-}
-
-QString refusalReason(FileRefusal refusal, const QString &systemError)
-{
-    switch (refusal) {
-    case FileRefusal::None:
-        return {};
-    case FileRefusal::Missing:
-        return QStringLiteral("no such file");
-    case FileRefusal::NoPermission:
-        return QStringLiteral("no permission to read it");
-    case FileRefusal::Folder:
-        return QStringLiteral("is a folder");
-    case FileRefusal::Fifo:
-        return QStringLiteral("is a FIFO, not a file");
-    case FileRefusal::Device:
-        return QStringLiteral("is a device, not a file");
-    case FileRefusal::Socket:
-        return QStringLiteral("is a socket, not a file");
-    case FileRefusal::NotRegular:
-        return QStringLiteral("is not a plain file");
-    case FileRefusal::TooLarge:
-        return QStringLiteral("is too long");
-    case FileRefusal::Unreadable:
-        break;
-    }
-    return systemError.isEmpty() ? QStringLiteral("cannot be read") : systemError;
 }
 
 } // namespace lumivert

@@ -28,14 +28,6 @@ namespace lumivert {
 
 namespace {
 
-// What a save ends with: 0 or the errno of the step that failed, and the reason in words where the
-// step gave its own.
-struct SaveOutcome
-{
-    int error = 0;
-    QString reason;
-};
-
 #if LUMIVERT_POSIX
 
 // Links that lead on further than this are taken for a loop, as the system does.
@@ -263,7 +255,10 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
     return error;
 }
 
-// Every writer, returning the errno of the step that failed or 0.
+// Not an errno (none is negative): the target exists but is no plain file.
+constexpr int NotPlainFile = -1;
+
+// Every writer, returning the errno of the step that failed, NotPlainFile or 0.
 int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
 {
     QByteArray target = QFile::encodeName(path);
@@ -281,16 +276,17 @@ int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
         return EISDIR;
     // A FIFO would block until some program read it, and a device is no file to replace.
     if (!S_ISREG(st.st_mode))
-        return NotPlainFileError;
+        return NotPlainFile;
     // A file its owner made read-only stays as it is, though its folder would let it be replaced.
     if (::access(target.constData(), W_OK) != 0)
         return errno;
     return replace(target, bytes, st.st_mode & 07777, sync);
 }
 
-SaveOutcome save(const QString &path, const QByteArray &bytes, bool sync)
+Problem save(const QString &path, const QByteArray &bytes, bool sync)
 {
-    return {saveWithErrno(path, bytes, sync), QString()};
+    const int error = saveWithErrno(path, bytes, sync);
+    return error == NotPlainFile ? Problem(Problem::Cause::NotRegular) : systemProblem(error);
 }
 
 #else
@@ -314,94 +310,49 @@ int followLinks(QString &path)
 
 // Qt's own replacement through a temporary file. It always waits for the disk, and a save killed half
 // way may leave its temporary file beside the target.
-SaveOutcome save(const QString &path, const QByteArray &bytes, bool)
+Problem save(const QString &path, const QByteArray &bytes, bool)
 {
     if (path.isEmpty())
-        return {ENOENT, QString()};
+        return systemProblem(ENOENT);
     if (path.contains(QChar(u'\0')))
-        return {EINVAL, QString()};
+        return systemProblem(EINVAL);
     QString target = path;
     if (const int error = followLinks(target))
-        return {error, QString()};
+        return systemProblem(error);
     const QFileInfo info(target);
     const QFileInfo folder(info.absolutePath());
     if (info.exists() && info.isDir())
-        return {EISDIR, QString()};
+        return systemProblem(EISDIR);
     if (info.exists() && !info.isFile())
-        return {NotPlainFileError, QString()};
+        return Problem::Cause::NotRegular;
     if (!folder.isDir())
-        return {ENOENT, QString()};
+        return systemProblem(ENOENT);
     if ((info.exists() && !info.isWritable()) || !folder.isWritable())
-        return {EACCES, QString()};
+        return systemProblem(EACCES);
     QSaveFile file(target);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return {EIO, file.errorString()};
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return {EIO, file.errorString()};
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Problem(Problem::Cause::WriteFailed, file.errorString());
     return {};
 }
 
 #endif
 
-QString reasonFor(const SaveOutcome &outcome, int *systemError)
-{
-    if (systemError)
-        *systemError = outcome.error;
-    if (outcome.error == NotPlainFileError)
-        return QStringLiteral("not a plain file (a FIFO, device or socket)");
-    if (outcome.error == 0)
-        return QString();
-    return outcome.reason.isEmpty() ? qt_error_string(outcome.error) : outcome.reason;
-}
-
 } // namespace
 
-QString saveBytes(const QString &path, const QByteArray &bytes, int *systemError)
+Problem saveBytes(const QString &path, const QByteArray &bytes)
 {
-    return reasonFor(save(path, bytes, true), systemError);
+    return save(path, bytes, true);
 }
 
-QString saveBytesUnsynced(const QString &path, const QByteArray &bytes, int *systemError)
+Problem saveBytesUnsynced(const QString &path, const QByteArray &bytes)
 {
-    return reasonFor(save(path, bytes, false), systemError);
+    return save(path, bytes, false);
 }
 
-QString saveBmp(const QString &path, const QImage &image, int *systemError)
+Problem saveBmp(const QString &path, const QImage &image)
 {
-    return saveBytes(path, encodeBmp24(image), systemError);
-}
-
-QString japaneseSaveReason(int systemError, const QString &systemReason)
-{
-    switch (systemError) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("保存先のフォルダーが見つかりません。");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("保存先に書き込む権限がありません。");
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("ディスクの空き容量が不足しています。");
-    case EISDIR:
-        return QStringLiteral("同じ名前のフォルダーが既にあります。");
-    case NotPlainFileError:
-        return QStringLiteral("保存先は通常のファイルではありません。");
-    case EROFS:
-        return QStringLiteral("保存先のドライブは書き込み禁止になっています。");
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case EINVAL:
-    case EILSEQ:
-        return QStringLiteral("ファイル名に使用できない文字が含まれています。");
-    case EIO:
-        return QStringLiteral("ディスクへの書き込み中にエラーが発生しました。");
-    default:
-        return systemReason;
-    }
+    return saveBytes(path, encodeBmp24(image));
 }
 
 } // namespace lumivert

@@ -4,6 +4,7 @@
 #include "core/dialogfolder.h"
 #include "core/filedialogtext.h"
 #include "core/fittedpicture.h"
+#include "core/japanesereasons.h"
 #include "core/outputnaming.h"
 #include "core/pictureloader.h"
 #include "core/regularfile.h"
@@ -80,7 +81,7 @@ PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit)
         if (!format.startsWith(QLatin1String("image/")))
             continue;
         PictureLoad load = loadFittedPicture(data->data(format), fit, FitBackground);
-        if (load.status != PictureLoad::Unreadable)
+        if (load.status() != PictureLoad::Unreadable)
             return load;
     }
     return {};
@@ -182,11 +183,11 @@ void Session::openPicture()
         return;
 
     const PictureLoad load = loadIncoming(*path);
-    if (load.status == PictureLoad::Unreadable)
+    if (load.status() == PictureLoad::Unreadable)
         return;
     // A picture over the limit is refused from its header, before it is decoded; the box ends up
     // empty exactly as if it had been put in and taken out again.
-    if (load.status == PictureLoad::TooLarge) {
+    if (load.status() == PictureLoad::TooLarge) {
         refuseOversizePicture();
         return;
     }
@@ -296,10 +297,8 @@ void Session::saveBin()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
-    int code = 0;
-    const QString error = saveBytes(*path, *m_converted, &code);
-    if (!error.isEmpty()) {
-        reportSaveFailure(*path, japaneseSaveReason(code, error));
+    if (const Problem problem = saveBytes(*path, *m_converted)) {
+        reportSaveFailure(*path, japaneseReason(problem));
         return;
     }
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
@@ -312,10 +311,8 @@ void Session::exportBmp()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
-    int code = 0;
-    const QString error = saveBmp(*path, m_picture, &code);
-    if (!error.isEmpty()) {
-        reportSaveFailure(*path, japaneseSaveReason(code, error));
+    if (const Problem problem = saveBmp(*path, m_picture)) {
+        reportSaveFailure(*path, japaneseReason(problem));
         return;
     }
     Q_EMIT statusChanged(QStringLiteral("ＢＭＰファイル保存終了!!"));
@@ -348,12 +345,12 @@ bool Session::convertForBatch(const QString &file)
         return false;
     };
     const PictureLoad load = loadIncoming(file);
-    if (load.status == PictureLoad::Unreadable)
+    if (load.status() == PictureLoad::Unreadable)
         return stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
     if (load.loaded())
         setPicture(load.image);
     Q_EMIT fileShown(file);
-    if (load.status == PictureLoad::TooLarge) {
+    if (load.status() == PictureLoad::TooLarge) {
         tell(QStringLiteral("画像サイズオーバーです。処理を中断します。"), Warning);
         return false;
     }
@@ -361,16 +358,14 @@ bool Session::convertForBatch(const QString &file)
     convertPicture();
 
     const auto output = batchOutputPath(file);
-    const QString problem = output ? batchOutputProblem(file, *output, QDir::separator())
-                                   : QStringLiteral("BINファイルの名前を作れません。");
-    if (!problem.isEmpty())
-        return stop(problem, file);
-    int code = 0;
-    const QString error = saveBytes(*output, *m_converted, &code);
-    if (!error.isEmpty()) {
-        return stop(QStringLiteral("BINファイルを保存できませんでした。理由: %1")
-                        .arg(japaneseSaveReason(code, error)),
-                    *output);
+    if (!output)
+        return stop(QStringLiteral("BINファイルの名前を作れません。"), file);
+    if (const Problem problem = batchOutputProblem(file, *output, QDir::separator()))
+        return stop(japaneseReason(problem), file);
+    if (const Problem problem = saveBytes(*output, *m_converted)) {
+        return stop(
+            QStringLiteral("BINファイルを保存できませんでした。理由: %1").arg(japaneseReason(problem)),
+            *output);
     }
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
     return true;
@@ -391,11 +386,11 @@ void Session::pastePicture()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     const PictureLoad load = clipboard ? clipboardPicture(clipboard->mimeData(), m_fitSize) : PictureLoad();
-    if (load.status == PictureLoad::Unreadable) {
+    if (load.status() == PictureLoad::Unreadable) {
         tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
         return;
     }
-    if (load.status == PictureLoad::TooLarge) {
+    if (load.status() == PictureLoad::TooLarge) {
         refuseOversizePicture();
         return;
     }
@@ -434,10 +429,10 @@ bool Session::dropFile(const QString &path)
         showConvertedBin();
     } else {
         const PictureLoad load = loadIncoming(path);
-        if (load.status == PictureLoad::Unreadable)
+        if (load.status() == PictureLoad::Unreadable)
             return false;
         Q_EMIT fileShown(path);
-        if (load.status == PictureLoad::TooLarge) {
+        if (load.status() == PictureLoad::TooLarge) {
             refuseOversizePicture();
             return true;
         }

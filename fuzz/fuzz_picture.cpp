@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const PictureLoad load = loadPicture(bytes);
 
-    switch (load.status) {
+    switch (load.status()) {
     case PictureLoad::Loaded:
         FUZZ_CHECK(!load.image.isNull());
         FUZZ_CHECK(load.image.format() == QImage::Format_RGB32);
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     PictureOptions options;
     options.fitInto = box;
     const PictureLoad fitted = loadPicture(bytes, options);
-    FUZZ_CHECK(fitted.status != PictureLoad::TooLarge);
+    FUZZ_CHECK(fitted.status() != PictureLoad::TooLarge);
     if (fitted.loaded()) {
         FUZZ_CHECK(fitted.image.format() == QImage::Format_RGB32);
         FUZZ_CHECK(scaleToFit(fitted.image, box, qRgb(0, 0, 0)).size() == box);

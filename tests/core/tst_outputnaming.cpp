@@ -71,8 +71,7 @@ void TestOutputNaming::outputProblem()
     QFETCH(bool, refused);
 
     const QString output = batchOutputPath(picture).value();
-    const QString problem = batchOutputProblem(picture, output, separator);
-    QVERIFY2(problem.isEmpty() != refused, qPrintable(output));
+    QVERIFY2(bool(batchOutputProblem(picture, output, separator)) == refused, qPrintable(output));
 }
 
 void TestOutputNaming::outputThatIsThePicture_data()
@@ -100,8 +99,8 @@ void TestOutputNaming::outputThatIsThePicture()
     const auto make = link == 1 ? &::symlink : &::link;
     QVERIFY(link ? make(QFile::encodeName(picture).constData(), QFile::encodeName(output).constData()) == 0
                  : QFile(output).open(QIODevice::WriteOnly));
-    QCOMPARE(batchOutputProblem(picture, output, u'/'),
-             link ? QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。") : QString());
+    QCOMPARE(batchOutputProblem(picture, output, u'/').cause,
+             link ? Problem::Cause::OutputIsPicture : Problem::Cause::None);
 }
 
 QTEST_GUILESS_MAIN(TestOutputNaming)

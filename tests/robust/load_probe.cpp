@@ -22,9 +22,9 @@ int main(int argc, char *argv[])
     clock.start();
     const lumivert::PictureLoad load = lumivert::loadPicture(QString::fromLocal8Bit(argv[1]), options);
     const qint64 milliseconds = clock.elapsed();
-    const char *status = load.status == lumivert::PictureLoad::Loaded     ? "loaded"
-                         : load.status == lumivert::PictureLoad::TooLarge ? "too-large"
-                                                                          : "unreadable";
+    const char *status = load.status() == lumivert::PictureLoad::Loaded     ? "loaded"
+                         : load.status() == lumivert::PictureLoad::TooLarge ? "too-large"
+                                                                            : "unreadable";
     // The high-water mark of this program's own memory (getrusage would count the parent's too,
     // since it survives the exec).
     long peakKiB = -1;

@@ -31,21 +31,21 @@ int main(int argc, char *argv[])
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {
-        QString error;
+        bool failed = false;
         if (mode == "bin") {
-            error = lumivert::saveBytes(path, contents[i % 2]);
+            failed = bool(lumivert::saveBytes(path, contents[i % 2]));
         } else if (mode == "bin-unsynced") {
-            error = lumivert::saveBytesUnsynced(path, contents[i % 2]);
+            failed = bool(lumivert::saveBytesUnsynced(path, contents[i % 2]));
         } else if (mode == "bmp") {
-            error = lumivert::saveBmp(path, pictures[i % 2]);
+            failed = bool(lumivert::saveBmp(path, pictures[i % 2]));
         } else {
             session.setPicture(pictures[i % 2]);
             session.convertPicture();
             script.answerFile(path);
             mode == "window-bmp" ? session.exportBmp() : session.saveBin();
-            error = script.messages.isEmpty() ? QString() : script.messages.constLast().text;
+            failed = !script.messages.isEmpty();
         }
-        if (!error.isEmpty())
+        if (failed)
             return 1;
         std::puts("saved");
         std::fflush(stdout);
