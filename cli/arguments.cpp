@@ -132,6 +132,145 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
     return {};
 }
 
+// Reads the arguments in order: options as they come, the first other word as the command and the
+// words after it as inputs. Stops at the first argument that is not usable, or at --help or
+// --version.
+struct ArgumentReader
+{
+    explicit ArgumentReader(const QStringList &list) : args(list) {}
+
+    const QStringList &args;
+    qsizetype at = 0; // the argument being read
+    bool optionsEnded = false;
+    Arguments arguments;
+    bool haveCommand = false;
+    QList<const OptionSpec *> seen;
+    std::optional<Command> early; // --help or --version: nothing else matters
+
+    // The reason the first unusable argument is not usable; empty when all are.
+    QString read()
+    {
+        for (at = 0; at < args.size() && !early; ++at) {
+            const QString &arg = args.at(at);
+            QString problem;
+            if (!optionsEnded && arg == QLatin1String("--"))
+                optionsEnded = true;
+            else if (!optionsEnded && arg.startsWith(QLatin1String("--")))
+                problem = longOption(arg);
+            else if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-')))
+                problem = shortOptions(arg);
+            else
+                problem = word(arg);
+            if (!problem.isEmpty())
+                return problem;
+        }
+        return {};
+    }
+
+    // --name or --name=value.
+    QString longOption(const QString &arg)
+    {
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
+        const OptionSpec *spec = findLong(name);
+        const QString shown = QStringLiteral("--") + name;
+        if (!spec)
+            return QStringLiteral("unknown option '%1'").arg(shown);
+        if (eq >= 0 && !spec->takesValue)
+            return QStringLiteral("option '%1' takes no value").arg(shown);
+        return take(*spec, eq >= 0 ? std::optional<QString>(arg.mid(eq + 1)) : std::nullopt, shown);
+    }
+
+    // -kq is -k -q; an option that takes a value takes the rest (-j2) or the next argument.
+    QString shortOptions(const QString &arg)
+    {
+        for (qsizetype k = 1; k < arg.size() && !early; ++k) {
+            const OptionSpec *spec = findShort(arg.at(k));
+            const QString shown = QLatin1Char('-') + arg.at(k);
+            if (!spec)
+                return QStringLiteral("unknown option '%1'").arg(shown);
+            const bool rest = spec->takesValue && k + 1 < arg.size();
+            const QString problem =
+                take(*spec, rest ? std::optional<QString>(arg.mid(k + 1)) : std::nullopt, shown);
+            if (!problem.isEmpty())
+                return problem;
+            if (spec->takesValue)
+                break;
+        }
+        return {};
+    }
+
+    // The command, or after it an input.
+    QString word(const QString &arg)
+    {
+        if (haveCommand) {
+            arguments.inputs.append(arg == QLatin1String("-") ? arg : QDir::fromNativeSeparators(arg));
+            return {};
+        }
+        if (arg == QLatin1String("convert"))
+            arguments.command = Command::Convert;
+        else if (arg == QLatin1String("show"))
+            arguments.command = Command::Show;
+        else if (arg == QLatin1String("info"))
+            arguments.command = Command::Info;
+        else
+            return QStringLiteral("unknown command '%1'").arg(arg);
+        haveCommand = true;
+        return {};
+    }
+
+    // One option with its value, if it was given one; a value it needs and was not given is the
+    // next argument.
+    QString take(const OptionSpec &spec, std::optional<QString> value, const QString &shown)
+    {
+        if (spec.longName == QLatin1String("help")) {
+            early = early.value_or(Command::Help);
+            return {};
+        }
+        if (spec.longName == QLatin1String("version")) {
+            early = early.value_or(Command::Version);
+            return {};
+        }
+        if (spec.takesValue && !value) {
+            if (at + 1 >= args.size())
+                return QStringLiteral("option '%1' needs a value").arg(shown);
+            value = args.at(++at);
+        }
+        seen.append(&spec);
+        return applyOption(arguments, spec, value.value_or(QString()));
+    }
+};
+
+// What the command itself asks of the inputs and options; empty when they suit it.
+QString commandProblem(const Arguments &a)
+{
+    switch (a.command) {
+    case Command::Convert:
+        if (a.inputs.isEmpty())
+            return QStringLiteral("convert needs at least one picture or folder");
+        if (!a.output.isEmpty() && a.inputs.size() != 1)
+            return QStringLiteral("-o names one output, so it takes exactly one picture");
+        if (!a.output.isEmpty() && !a.outDir.isEmpty())
+            return QStringLiteral("-o and --out-dir cannot be used together");
+        if (a.output.isEmpty() && a.inputs.contains(QLatin1String("-")))
+            return QStringLiteral("a picture read from standard input needs -o (-o - for standard output)");
+        break;
+    case Command::Show:
+        if (a.inputs.size() != 1)
+            return QStringLiteral("show takes exactly one BIN file");
+        if (a.output.isEmpty() && a.inputs.constFirst() == QLatin1String("-"))
+            return QStringLiteral("a BIN file read from standard input needs -o (-o - for standard output)");
+        break;
+    case Command::Info:
+        if (a.inputs.isEmpty())
+            return QStringLiteral("info needs at least one file");
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 std::optional<QSize> parseSize(const QString &text)
@@ -182,125 +321,25 @@ std::optional<LightResponse> parseGamma(const QString &text)
 
 ParsedArguments parseArguments(const QStringList &args)
 {
-    Arguments a;
-    bool haveCommand = false;
-    bool optionsEnded = false;
-    QList<const OptionSpec *> seen;
-    std::optional<Command> early; // --help or --version: nothing else matters
-
-    // One option with its value, if it was given one; returns the reason when it is not usable.
-    const auto take = [&](const OptionSpec &spec, std::optional<QString> value, const QString &shown,
-                          qsizetype &i) -> QString {
-        if (spec.longName == QLatin1String("help")) {
-            early = early.value_or(Command::Help);
-            return {};
-        }
-        if (spec.longName == QLatin1String("version")) {
-            early = early.value_or(Command::Version);
-            return {};
-        }
-        if (spec.takesValue && !value) {
-            if (i + 1 >= args.size())
-                return QStringLiteral("option '%1' needs a value").arg(shown);
-            value = args.at(++i);
-        }
-        seen.append(&spec);
-        return applyOption(a, spec, value.value_or(QString()));
-    };
-
-    for (qsizetype i = 0; i < args.size() && !early; ++i) {
-        const QString &arg = args.at(i);
-        if (!optionsEnded && arg == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && arg.startsWith(QLatin1String("--"))) {
-            const qsizetype eq = arg.indexOf(QLatin1Char('='));
-            const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
-            const OptionSpec *spec = findLong(name);
-            const QString shown = QStringLiteral("--") + name;
-            if (!spec)
-                return failure(QStringLiteral("unknown option '%1'").arg(shown));
-            if (eq >= 0 && !spec->takesValue)
-                return failure(QStringLiteral("option '%1' takes no value").arg(shown));
-            const QString problem =
-                take(*spec, eq >= 0 ? std::optional<QString>(arg.mid(eq + 1)) : std::nullopt, shown, i);
-            if (!problem.isEmpty())
-                return failure(problem);
-            continue;
-        }
-        if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
-            // -kq is -k -q; an option that takes a value takes the rest (-j2) or the next argument.
-            for (qsizetype k = 1; k < arg.size() && !early; ++k) {
-                const OptionSpec *spec = findShort(arg.at(k));
-                const QString shown = QLatin1Char('-') + arg.at(k);
-                if (!spec)
-                    return failure(QStringLiteral("unknown option '%1'").arg(shown));
-                const bool rest = spec->takesValue && k + 1 < arg.size();
-                const QString problem =
-                    take(*spec, rest ? std::optional<QString>(arg.mid(k + 1)) : std::nullopt, shown, i);
-                if (!problem.isEmpty())
-                    return failure(problem);
-                if (spec->takesValue)
-                    break;
-            }
-            continue;
-        }
-
-        if (haveCommand) {
-            a.inputs.append(arg == QLatin1String("-") ? arg : QDir::fromNativeSeparators(arg));
-            continue;
-        }
-        if (arg == QLatin1String("convert"))
-            a.command = Command::Convert;
-        else if (arg == QLatin1String("show"))
-            a.command = Command::Show;
-        else if (arg == QLatin1String("info"))
-            a.command = Command::Info;
-        else
-            return failure(QStringLiteral("unknown command '%1'").arg(arg));
-        haveCommand = true;
-    }
-    if (early) {
+    ArgumentReader reader(args);
+    if (const QString problem = reader.read(); !problem.isEmpty())
+        return failure(problem);
+    if (reader.early) {
         Arguments e;
-        e.command = *early;
+        e.command = *reader.early;
         return {e, {}};
     }
 
-    if (!haveCommand)
+    const Arguments &a = reader.arguments;
+    if (!reader.haveCommand)
         return failure(QStringLiteral("no command given (convert, show or info)"));
-    for (const OptionSpec *spec : seen) {
+    for (const OptionSpec *spec : reader.seen) {
         if (!(spec->commands & commandBit(a.command)))
             return failure(
                 QStringLiteral("option '--%1' does not apply to this command").arg(spec->longName));
     }
-
-    switch (a.command) {
-    case Command::Convert:
-        if (a.inputs.isEmpty())
-            return failure(QStringLiteral("convert needs at least one picture or folder"));
-        if (!a.output.isEmpty() && a.inputs.size() != 1)
-            return failure(QStringLiteral("-o names one output, so it takes exactly one picture"));
-        if (!a.output.isEmpty() && !a.outDir.isEmpty())
-            return failure(QStringLiteral("-o and --out-dir cannot be used together"));
-        if (a.output.isEmpty() && a.inputs.contains(QLatin1String("-")))
-            return failure(
-                QStringLiteral("a picture read from standard input needs -o (-o - for standard output)"));
-        break;
-    case Command::Show:
-        if (a.inputs.size() != 1)
-            return failure(QStringLiteral("show takes exactly one BIN file"));
-        if (a.output.isEmpty() && a.inputs.constFirst() == QLatin1String("-"))
-            return failure(
-                QStringLiteral("a BIN file read from standard input needs -o (-o - for standard output)"));
-        break;
-    case Command::Info:
-        if (a.inputs.isEmpty())
-            return failure(QStringLiteral("info needs at least one file"));
-        break;
-    default:
-        break;
-    }
+    if (const QString problem = commandProblem(a); !problem.isEmpty())
+        return failure(problem);
     return {a, {}};
 }
 

@@ -126,6 +126,158 @@ RunLengthPicture runLengthFault(const char *text)
     return {QImage(), damage(text)};
 }
 
+qsizetype runLengthPaletteAt(const BmpHeader &h)
+{
+    return FileHeaderSize + qsizetype(h.infoSize);
+}
+
+// The palette entries a run-length picture reads: no more than its depth can index.
+int runLengthPaletteEntries(const BmpHeader &h)
+{
+    return int(std::min<quint32>(paletteColours(h), 1u << h.bits));
+}
+
+// The first fault of a run-length header, found before anything is allocated; none for a header
+// worth decoding.
+std::optional<RunLengthPicture> runLengthHeaderFault(const BmpHeader &h, qsizetype length, qint64 maxBytes)
+{
+    if (h.height < 0)
+        return runLengthFault("run-length data cannot run top-down");
+    if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
+        return runLengthFault("run-length coding does not match the bit depth");
+    if (h.width <= 0 || h.height == 0)
+        return runLengthFault("invalid picture size");
+    if (h.planes != 1)
+        return runLengthFault("invalid number of planes");
+    if (h.width * h.height > maxBytes / 4)
+        return runLengthFault("picture too large to decode");
+    if (h.pixelOffset > quint64(length))
+        return runLengthFault("file shorter than its headers");
+    if (runLengthPaletteAt(h) + 4 * qsizetype(runLengthPaletteEntries(h)) > qsizetype(h.pixelOffset))
+        return runLengthFault("palette runs into the pixel data");
+    return std::nullopt;
+}
+
+struct RunLengthPalette
+{
+    QRgb rgb[256] = {};
+    quint32 colours = 0; // indices from here on have no colour
+
+    bool colour(int index, QRgb *to) const
+    {
+        if (quint32(index) >= colours)
+            return false;
+        *to = rgb[index];
+        return true;
+    }
+};
+
+// The header check has made sure that the palette lies inside the file.
+RunLengthPalette readRunLengthPalette(const QByteArray &file, const BmpHeader &h)
+{
+    RunLengthPalette palette;
+    palette.colours = paletteColours(h);
+    const auto *entry = reinterpret_cast<const uchar *>(file.constData()) + runLengthPaletteAt(h);
+    const int entries = runLengthPaletteEntries(h);
+    for (int k = 0; k < entries; ++k, entry += 4)
+        palette.rgb[k] = qRgb(entry[2], entry[1], entry[0]);
+    return palette;
+}
+
+// Walks the codes from the start of the pixel data into `image`. Each kind of code has its method,
+// which returns the fault it finds, if any.
+struct RunLengthDecoder
+{
+    const uchar *data;
+    qsizetype length;
+    const RunLengthPalette &palette;
+    bool four; // two indices a byte
+    QImage &image;
+    qsizetype at; // the next code
+    int x = 0;
+    int y = 0; // from the bottom row up
+
+    // None once the end mark is reached.
+    std::optional<RunLengthPicture> decode()
+    {
+        for (;;) {
+            if (at + 1 >= length)
+                return runLengthFault("run-length data ends without an end mark");
+            const int count = data[at];
+            const int code = data[at + 1];
+            at += 2;
+            std::optional<RunLengthPicture> fault;
+            if (count > 0) // a run of one index, or of two alternating ones
+                fault = run(count, code);
+            else if (code == 0) // end of the row
+                endRow();
+            else if (code == 1) // end of the picture
+                return std::nullopt;
+            else if (code == 2) // a jump right and up
+                fault = jump();
+            else
+                fault = literal(code);
+            if (fault)
+                return fault;
+        }
+    }
+
+    std::optional<RunLengthPicture> run(int count, int code)
+    {
+        if (!rowHolds(count))
+            return runLengthFault("run-length data runs past the picture");
+        QRgb pair[2];
+        if (!palette.colour(four ? code >> 4 : code, &pair[0]) ||
+            !(count == 1 || palette.colour(four ? code & 0x0F : code, &pair[1])))
+            return runLengthFault("palette index out of range");
+        QRgb *row = pixels();
+        for (int k = 0; k < count; ++k)
+            row[k] = pair[k % 2];
+        x += count;
+        return std::nullopt;
+    }
+
+    void endRow()
+    {
+        x = 0;
+        ++y;
+    }
+
+    std::optional<RunLengthPicture> jump()
+    {
+        if (at + 1 >= length)
+            return runLengthFault("run-length data ends without an end mark");
+        x += data[at];
+        y += data[at + 1];
+        at += 2;
+        if (x > image.width() || y > image.height())
+            return runLengthFault("run-length data runs past the picture");
+        return std::nullopt;
+    }
+
+    // `count` indices as they are, padded to a whole 16-bit word.
+    std::optional<RunLengthPicture> literal(int count)
+    {
+        const qsizetype bytes = four ? (count + 1) / 2 : count;
+        if (!rowHolds(count))
+            return runLengthFault("run-length data runs past the picture");
+        if (at + bytes > length)
+            return runLengthFault("run-length data ends without an end mark");
+        QRgb *row = pixels();
+        for (int k = 0; k < count; ++k) {
+            const uchar byte = data[at + (four ? k / 2 : k)];
+            if (!palette.colour(four ? (k % 2 ? byte & 0x0F : byte >> 4) : byte, &row[k]))
+                return runLengthFault("palette index out of range");
+        }
+        x += count;
+        at += (bytes + 1) & ~qsizetype(1);
+        return std::nullopt;
+    }
+
+    bool rowHolds(int count) const { return y < image.height() && x + count <= image.width(); }
+    QRgb *pixels() { return reinterpret_cast<QRgb *>(image.scanLine(image.height() - 1 - y)) + x; }
+};
+
 } // namespace
 
 std::optional<BmpHeader> readBmpHeader(const QByteArray &file)
@@ -272,96 +424,25 @@ QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &h)
 
 RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qint64 maxBytes)
 {
-    if (h.height < 0)
-        return runLengthFault("run-length data cannot run top-down");
-    if ((h.compression == BiRle8) != (h.bits == 8) || (h.compression == BiRle4) != (h.bits == 4))
-        return runLengthFault("run-length coding does not match the bit depth");
-    if (h.width <= 0 || h.height == 0)
-        return runLengthFault("invalid picture size");
-    if (h.planes != 1)
-        return runLengthFault("invalid number of planes");
-    if (h.width * h.height > maxBytes / 4)
-        return runLengthFault("picture too large to decode");
-    const qsizetype length = file.size();
-    if (h.pixelOffset > quint64(length))
-        return runLengthFault("file shorter than its headers");
-    const quint32 colours = paletteColours(h);
-    const int entries = int(std::min<quint32>(colours, 1u << h.bits));
-    const qsizetype paletteAt = FileHeaderSize + qsizetype(h.infoSize);
-    if (paletteAt + 4 * qsizetype(entries) > qsizetype(h.pixelOffset))
-        return runLengthFault("palette runs into the pixel data");
-
-    const auto *data = reinterpret_cast<const uchar *>(file.constData());
-    QRgb palette[256];
-    for (int k = 0; k < entries; ++k) {
-        const uchar *entry = data + paletteAt + 4 * k;
-        palette[k] = qRgb(entry[2], entry[1], entry[0]);
-    }
-    const int width = int(h.width);
-    const int height = int(h.height);
-    QImage image(width, height, QImage::Format_RGB32);
+    if (const auto fault = runLengthHeaderFault(h, file.size(), maxBytes))
+        return *fault;
+    const RunLengthPalette palette = readRunLengthPalette(file, h);
+    QImage image(int(h.width), int(h.height), QImage::Format_RGB32);
     if (image.isNull())
         return runLengthFault("picture too large to decode");
     // Qt's decoder leaves skipped pixels as whatever its memory held; here they have one colour, so the
     // same file always gives the same picture.
-    image.fill(palette[0]);
+    image.fill(palette.rgb[0]);
 
-    const bool four = h.bits == 4;
-    const auto colour = [&](int index, QRgb *to) {
-        if (quint32(index) >= colours)
-            return false;
-        *to = palette[index];
-        return true;
-    };
-    qsizetype i = h.pixelOffset;
-    int x = 0;
-    int y = 0; // from the bottom row up
-    for (;;) {
-        if (i + 1 >= length)
-            return runLengthFault("run-length data ends without an end mark");
-        const int count = data[i];
-        const int code = data[i + 1];
-        i += 2;
-        if (count > 0) { // a run of one index, or of two alternating ones
-            if (y >= height || x + count > width)
-                return runLengthFault("run-length data runs past the picture");
-            QRgb pair[2];
-            if (!colour(four ? code >> 4 : code, &pair[0]) ||
-                !(count == 1 || colour(four ? code & 0x0F : code, &pair[1])))
-                return runLengthFault("palette index out of range");
-            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
-            for (int k = 0; k < count; ++k)
-                row[k] = pair[k % 2];
-            x += count;
-        } else if (code == 0) { // end of the row
-            x = 0;
-            ++y;
-        } else if (code == 1) { // end of the picture
-            return {image, {}};
-        } else if (code == 2) { // a jump right and up
-            if (i + 1 >= length)
-                return runLengthFault("run-length data ends without an end mark");
-            x += data[i];
-            y += data[i + 1];
-            i += 2;
-            if (x > width || y > height)
-                return runLengthFault("run-length data runs past the picture");
-        } else { // `code` indices as they are, padded to a whole 16-bit word
-            const qsizetype bytes = four ? (code + 1) / 2 : code;
-            if (y >= height || x + code > width)
-                return runLengthFault("run-length data runs past the picture");
-            if (i + bytes > length)
-                return runLengthFault("run-length data ends without an end mark");
-            QRgb *row = reinterpret_cast<QRgb *>(image.scanLine(height - 1 - y)) + x;
-            for (int k = 0; k < code; ++k) {
-                const uchar byte = data[i + (four ? k / 2 : k)];
-                if (!colour(four ? (k % 2 ? byte & 0x0F : byte >> 4) : byte, &row[k]))
-                    return runLengthFault("palette index out of range");
-            }
-            x += code;
-            i += (bytes + 1) & ~qsizetype(1);
-        }
-    }
+    RunLengthDecoder decoder{reinterpret_cast<const uchar *>(file.constData()),
+                             file.size(),
+                             palette,
+                             h.bits == 4,
+                             image,
+                             h.pixelOffset};
+    if (const auto fault = decoder.decode())
+        return *fault;
+    return {image, {}};
 }
 
 QByteArray encodeBmp24(const QImage &source)
