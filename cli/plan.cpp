@@ -1,10 +1,12 @@
 #include "cli/plan.h"
 
 #include "cli/names.h"
+#include "cli/reporter.h"
 #include "core/fileidentity.h"
+#include "core/outputrule.h"
+#include "core/regularfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -51,27 +53,6 @@ bool isDirectory(const QString &path)
 #endif
 }
 
-// Whether a file begins as a picture does. A BIN file has no header, so its first bytes could be
-// anything; the signatures are long enough that a BIN file written by this program is not taken for
-// one by chance, except that it may begin with "BM", so a BMP's own length must agree too.
-bool looksLikePicture(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(12);
-    const auto starts = [&](QByteArrayView signature, qsizetype at = 0) {
-        return head.mid(at).startsWith(signature);
-    };
-    if (starts("BM") && head.size() >= 6) {
-        const quint32 length = quint32(uchar(head[2])) | quint32(uchar(head[3])) << 8 |
-                               quint32(uchar(head[4])) << 16 | quint32(uchar(head[5])) << 24;
-        return length == quint64(file.size());
-    }
-    return starts("\x89PNG\r\n\x1a\n") || starts("\xff\xd8\xff") || starts("GIF87a") || starts("GIF89a") ||
-           (starts("RIFF") && starts("WEBP", 8)) || starts({"II*\0", 4}) || starts({"MM\0*", 4});
-}
-
 QString unrepresentableName()
 {
     return QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it");
@@ -93,54 +74,42 @@ void collectPictures(const QString &folder, bool recursive, const QStringList &e
             (isFolder ? recursive : hasPictureExtension(name, extensions)))
             found.problems.push_back({path, unrepresentableName()});
     }
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    // System entries too: a FIFO, socket or dangling link named like a picture is told, not skipped.
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &entry : entries) {
         const QString path = entry.filePath();
         const bool wanted = entry.isDir() ? recursive : hasPictureExtension(entry.fileName(), extensions);
         if (!wanted)
             continue;
-        if (!entry.isDir())
+        if (isDanglingLink(path))
+            found.problems.push_back({path, englishReason(Problem::Cause::DanglingLink)});
+        else if (const Problem::Cause kind = fileKind(path);
+                 kind != Problem::Cause::None && kind != Problem::Cause::Folder)
+            found.problems.push_back({path, englishReason(kind)});
+        else if (!entry.isDir())
             found.pictures.append(path);
         else if (!entry.isSymLink()) // a link may lead back up the tree
             collectPictures(path, recursive, extensions, found);
     }
 }
 
-QString swappedCase(const QString &name)
-{
-    QString swapped = name;
-    for (QChar &c : swapped)
-        c = c.isUpper() ? c.toLower() : c.toUpper();
-    return swapped;
-}
-
-// Whether names in this existing folder are compared without regard to case: the folder (or the
-// nearest folder above with a letter in its name) found again under its name in the other case.
-bool ignoresCase(const QString &canonicalFolder)
-{
-    static std::map<QString, bool> known;
-    const auto it = known.find(canonicalFolder);
-    if (it != known.end())
-        return it->second;
-#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-    bool result = true;
-#else
-    bool result = false;
-#endif
-    for (QString f = canonicalFolder; !QDir(f).isRoot() && !f.isEmpty(); f = QFileInfo(f).path()) {
-        const QFileInfo info(f);
-        const QString swapped = QDir(info.path()).filePath(swappedCase(info.fileName()));
-        if (swapped != f) {
-            result = sameFile(f, swapped);
-            break;
-        }
-    }
-    known.emplace(canonicalFolder, result);
-    return result;
-}
-
 } // namespace
+
+QString outputRefusal(const QString &output, const Problem &problem)
+{
+    const QString name = quoteName(output);
+    switch (problem.cause) {
+    case Problem::Cause::OutputIsInput:
+        return QStringLiteral("its output %1 is an input; not overwritten").arg(name);
+    case Problem::Cause::OutputHoldsPicture:
+        return QStringLiteral("its output %1 is a picture, not a BIN file; not overwritten").arg(name);
+    case Problem::Cause::OutputClaimedTwice:
+        return QStringLiteral("its output %1 is also the output of %2").arg(name, quoteName(problem.detail));
+    default:
+        return QStringLiteral("its output %1 %2; not written").arg(name, englishReason(problem));
+    }
+}
 
 QString withExtension(const QString &fileName, const QString &extension, PathStyle style)
 {
@@ -200,23 +169,6 @@ FolderPictures picturesInFolder(const QString &folder, bool recursive, const QSt
     return found;
 }
 
-QString outputKey(const QString &path)
-{
-    // The folders that do not exist yet are taken as written; the rest is resolved.
-    QString existing = QFileInfo(path).absolutePath();
-    QStringList missing;
-    while (!QFileInfo(existing).isDir() && !QDir(existing).isRoot()) {
-        missing.prepend(QFileInfo(existing).fileName());
-        existing = QFileInfo(existing).path();
-    }
-    const QString canonical = QFileInfo(existing).canonicalFilePath();
-    QString name = QFileInfo(path).fileName();
-    if (missing.isEmpty() && ignoresCase(canonical))
-        name = name.toCaseFolded();
-    missing.append(name);
-    return QDir::cleanPath(canonical + QLatin1Char('/') + missing.join(QLatin1Char('/')));
-}
-
 QStringList readableExtensions()
 {
     QStringList extensions;
@@ -235,8 +187,7 @@ ConversionPlan planConversions(const QStringList &inputs, const QString &output,
         QString foundIn;
     };
     std::vector<Candidate> candidates;
-    std::set<QString> named;   // canonical paths: a file named twice, or through a link, is taken once
-    std::set<FileId> inputIds; // every input, hard links included, is kept from being overwritten
+    std::set<QString> named; // canonical paths: a file named twice, or through a link, is taken once
 
     for (const QString &arg : inputs) {
         if (arg == StandardStream) {
@@ -273,47 +224,26 @@ ConversionPlan planConversions(const QStringList &inputs, const QString &output,
         for (const QString &file : files) {
             if (!named.insert(QFileInfo(file).canonicalFilePath()).second)
                 continue;
-            if (const auto id = fileId(file))
-                inputIds.insert(*id);
             candidates.push_back({file, foundIn});
         }
     }
 
-    std::map<QString, QString> claimedBy; // output key -> the input writing it
-    std::map<FileId, QString> existingClaimedBy;
+    OutputRule rule;
+    for (const QString &input : inputs) {
+        if (input != StandardStream)
+            rule.protect(input);
+    }
+    for (const Candidate &c : candidates)
+        rule.protect(c.input);
     for (const Candidate &c : candidates) {
         const QString out = output.isEmpty() ? binOutputPath(c.input, c.foundIn, outDir) : output;
         if (out == StandardStream) {
             plan.conversions.push_back({c.input, out});
             continue;
         }
-        const auto outId = fileId(out);
-        if (outId && inputIds.count(*outId)) {
-            plan.problems.push_back(
-                {c.input, QStringLiteral("its output %1 is an input; not overwritten").arg(quoteName(out))});
+        if (const Problem problem = rule.claim(out, OutputRule::Kind::Bin, c.input)) {
+            plan.problems.push_back({c.input, outputRefusal(out, problem)});
             continue;
-        }
-        if (outId && output.isEmpty() && looksLikePicture(out)) {
-            plan.problems.push_back(
-                {c.input, QStringLiteral("its output %1 is a picture, not a BIN file; not overwritten")
-                              .arg(quoteName(out))});
-            continue;
-        }
-        const auto clash = [&](const QString &other) {
-            plan.problems.push_back({c.input, QStringLiteral("its output %1 is also the output of %2")
-                                                  .arg(quoteName(out), quoteName(other))});
-        };
-        const auto [it, fresh] = claimedBy.emplace(outputKey(out), c.input);
-        if (!fresh) {
-            clash(it->second);
-            continue;
-        }
-        if (outId) {
-            const auto [same, freshId] = existingClaimedBy.emplace(*outId, c.input);
-            if (!freshId) {
-                clash(same->second);
-                continue;
-            }
         }
         plan.conversions.push_back({c.input, out});
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/problem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -53,9 +55,8 @@ FolderPictures picturesInFolder(const QString &folder, bool recursive, const QSt
 // are not UTF-8 (as decodeArgument keeps them), which Qt's own listing leaves out.
 QString readFolder(const QString &folder, QStringList *unrepresentable);
 
-// What makes two output paths the same file, however spelled: the folder with its links resolved,
-// and the name in the case the folder's file system compares names in.
-QString outputKey(const QString &path);
+// Why an input's output is not written, for its error line.
+QString outputRefusal(const QString &output, const Problem &problem);
 
 // The input that stands for standard input, and an output that stands for standard output.
 inline const QString StandardStream = QStringLiteral("-");
@@ -75,7 +76,8 @@ struct ConversionPlan
 
 // Turns the inputs into conversions: folders are expanded, a file named twice (also through links) is
 // converted once while hard links to one file each get their own output, and an input is refused when
-// its output would replace any input of the run or the output of an earlier one.
+// its output would replace any input of the run, the output of an earlier one, a picture or anything
+// that is not a plain file.
 ConversionPlan planConversions(const QStringList &inputs, const QString &output, const QString &outDir,
                                bool recursive, const QStringList &extensions);
 

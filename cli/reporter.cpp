@@ -36,7 +36,7 @@ QString englishReason(const Problem &problem)
     case Cause::Socket:
         return QStringLiteral("is a socket, not a file");
     case Cause::NotRegular:
-        return QStringLiteral("not a plain file (a FIFO, device or socket)");
+        return QStringLiteral("is not a plain file (a FIFO, device or socket)");
     case Cause::FileTooLong:
         return QStringLiteral("is too long");
     case Cause::PictureTooLarge:
@@ -47,6 +47,14 @@ QString englishReason(const Problem &problem)
         return QStringLiteral("the output would replace the picture");
     case Cause::OutputLeavesFolder:
         return QStringLiteral("the output would leave the picture's folder");
+    case Cause::OutputIsInput:
+        return QStringLiteral("is an input");
+    case Cause::OutputHoldsPicture:
+        return QStringLiteral("is a picture, not a BIN file");
+    case Cause::OutputClaimedTwice:
+        return QStringLiteral("is the output of another input");
+    case Cause::DanglingLink:
+        return QStringLiteral("is a link to a file that does not exist");
     case Cause::DiskFull:
     case Cause::ReadOnlyDrive:
     case Cause::NameTooLong:

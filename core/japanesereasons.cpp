@@ -31,6 +31,14 @@ QString japaneseReason(const Problem &problem)
         return QStringLiteral("BINファイルの名前が元の画像ファイルと同じです。");
     case Cause::OutputLeavesFolder:
         return QStringLiteral("BINファイルの名前が画像ファイルのフォルダーの外を指します。");
+    case Cause::OutputIsInput:
+        return QStringLiteral("保存先は変換元のファイルです。");
+    case Cause::OutputHoldsPicture:
+        return QStringLiteral("保存先は画像ファイルです。BINファイルで上書きできません。");
+    case Cause::OutputClaimedTwice:
+        return QStringLiteral("このBINファイルには既に %1 の変換結果を保存しました。").arg(problem.detail);
+    case Cause::DanglingLink:
+        return QStringLiteral("保存先は存在しないファイルへのリンクです。");
     case Cause::None:
     case Cause::FileTooLong:
     case Cause::SystemError:

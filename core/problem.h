@@ -36,6 +36,11 @@ struct Problem
         // Outputs named after their pictures
         OutputIsPicture,    // the output would replace the picture itself
         OutputLeavesFolder, // the output would not lie beside its picture
+        // Any output
+        OutputIsInput,      // the output is a file the run reads, or the one the shown picture came from
+        OutputHoldsPicture, // a BIN file would replace a picture: `detail` names the format
+        OutputClaimedTwice, // another input of the run writes this output: `detail` names it
+        DanglingLink,       // a link to nothing: writing through it would make a file elsewhere
     };
 
     Problem() = default;

@@ -63,11 +63,23 @@ OpenedFile openFailed(const QByteArray &name, int error)
     return refused(systemProblem(error));
 }
 
+Problem::Cause kindByName(const QByteArray &name)
+{
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0)
+        return kindOf(st.st_mode);
+    return errno == ENOENT || errno == ENOTDIR ? Problem::Cause::Missing : Problem::Cause::None;
+}
+
 OpenedFile openPlatform(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty() || name.contains('\0'))
         return refused(Problem::Cause::Missing);
+    // What is not a plain file is not even opened: opening /dev/ptmx makes a terminal, a tape rewinds.
+    if (const Problem::Cause kind = kindByName(name);
+        kind != Problem::Cause::None && kind != Problem::Cause::Missing)
+        return refused(kind);
     // Without blocking: opening a FIFO for reading would wait for a writer.
     int fd;
     do
@@ -119,7 +131,84 @@ OpenedFile openPlatform(const QString &path)
 
 #endif
 
+// Up to `limit` + 1 bytes, however the device hands them out.
+ReadFile readUpTo(QFile &file, qint64 limit)
+{
+    ReadFile result;
+    constexpr qint64 Chunk = 1024 * 1024;
+    for (;;) {
+        const qint64 wanted = qMin(Chunk, limit + 1 - result.bytes.size());
+        if (wanted <= 0)
+            break;
+        const QByteArray chunk = file.read(wanted);
+        if (file.error() != QFileDevice::NoError) {
+            result.bytes.clear();
+            result.problem = Problem(Problem::Cause::SystemError, file.errorString());
+            return result;
+        }
+        if (chunk.isEmpty())
+            break;
+        result.bytes.append(chunk);
+    }
+    // One byte more than allowed tells a file that is too long, whatever its size claims.
+    if (result.bytes.size() > limit) {
+        result.bytes.clear();
+        result.problem = Problem::Cause::FileTooLong;
+    }
+    return result;
+}
+
 } // namespace
+
+ReadFile readStandardInput(qint64 limit)
+{
+#if LUMIVERT_POSIX
+    struct stat st;
+    if (::fstat(STDIN_FILENO, &st) == 0) {
+        // A terminal would wait for typing, /dev/zero never ends; a pipe, socket or file is read.
+        if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
+            ReadFile refusedInput;
+            refusedInput.problem = Problem::Cause::Device;
+            return refusedInput;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            ReadFile refusedInput;
+            refusedInput.problem = Problem::Cause::Folder;
+            return refusedInput;
+        }
+    }
+#endif
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        ReadFile failed;
+        failed.problem = Problem(Problem::Cause::SystemError, in.errorString());
+        return failed;
+    }
+    return readUpTo(in, limit);
+}
+
+Problem::Cause fileKind(const QString &path)
+{
+#if LUMIVERT_POSIX
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty() || name.contains('\0'))
+        return Problem::Cause::Missing;
+    return kindByName(name);
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Problem::Cause::Missing;
+    if (info.isDir())
+        return Problem::Cause::Folder;
+    return info.isFile() ? Problem::Cause::None : Problem::Cause::NotRegular;
+#endif
+}
+
+bool isDanglingLink(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isSymLink() && !info.exists();
+}
 
 OpenedFile openRegularFile(const QString &path)
 {
@@ -128,24 +217,13 @@ OpenedFile openRegularFile(const QString &path)
 
 ReadFile readRegularFile(const QString &path, qint64 limit)
 {
-    ReadFile result;
     OpenedFile opened = openRegularFile(path);
     if (!opened.ok()) {
+        ReadFile result;
         result.problem = std::move(opened.problem);
         return result;
     }
-    // One byte more than allowed tells a file that is too long, whatever its size claims.
-    result.bytes = opened.file->read(limit + 1);
-    if (opened.file->error() != QFileDevice::NoError) {
-        result.bytes.clear();
-        result.problem = Problem(Problem::Cause::SystemError, opened.file->errorString());
-        return result;
-    }
-    if (result.bytes.size() > limit) {
-        result.bytes.clear();
-        result.problem = Problem::Cause::FileTooLong;
-    }
-    return result;
+    return readUpTo(*opened.file, limit);
 }
 
 } // namespace lumivert

@@ -36,4 +36,16 @@ struct ReadFile
 };
 ReadFile readRegularFile(const QString &path, qint64 limit);
 
+// At most `limit` bytes of the program's standard input, read as readRegularFile reads a file: FileTooLong
+// once it goes on past the limit. A terminal or other device there is refused (Device) without reading.
+ReadFile readStandardInput(qint64 limit);
+
+// What kind of file a path names, links followed, found without opening it (opening a device may
+// already do something): None for a plain file, Missing when there is nothing, else the kind.
+Problem::Cause fileKind(const QString &path);
+
+// Whether the last link on the way to `path` leads to nothing: writing through it would create a file
+// somewhere else than the user named.
+bool isDanglingLink(const QString &path);
+
 } // namespace lumivert

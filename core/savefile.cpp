@@ -255,8 +255,9 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
     return error;
 }
 
-// Not an errno (none is negative): the target exists but is no plain file.
+// Not errnos (none is negative): the target exists but is no plain file; the target is a link to nothing.
 constexpr int NotPlainFile = -1;
+constexpr int LinkToNothing = -2;
 
 // Every writer, returning the errno of the step that failed, NotPlainFile or 0.
 int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
@@ -267,11 +268,16 @@ int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
     // The system would stop reading the name at a NUL and write another file.
     if (target.contains('\0'))
         return EINVAL;
+    const QByteArray named = target;
     if (const int error = followLinks(target))
         return error;
     struct stat st;
-    if (::stat(target.constData(), &st) != 0)
+    if (::stat(target.constData(), &st) != 0) {
+        // Writing through a link to nothing would make a file somewhere else than the user named.
+        if (errno == ENOENT && target != named)
+            return LinkToNothing;
         return errno == ENOENT ? replace(target, bytes, newFileMode(), sync) : errno;
+    }
     if (S_ISDIR(st.st_mode))
         return EISDIR;
     // A FIFO would block until some program read it, and a device is no file to replace.
@@ -286,7 +292,9 @@ int saveWithErrno(const QString &path, const QByteArray &bytes, bool sync)
 Problem save(const QString &path, const QByteArray &bytes, bool sync)
 {
     const int error = saveWithErrno(path, bytes, sync);
-    return error == NotPlainFile ? Problem(Problem::Cause::NotRegular) : systemProblem(error);
+    if (error == NotPlainFile)
+        return Problem::Cause::NotRegular;
+    return error == LinkToNothing ? Problem(Problem::Cause::DanglingLink) : systemProblem(error);
 }
 
 #else
@@ -320,6 +328,8 @@ Problem save(const QString &path, const QByteArray &bytes, bool)
     if (const int error = followLinks(target))
         return systemProblem(error);
     const QFileInfo info(target);
+    if (target != path && !info.exists())
+        return Problem::Cause::DanglingLink;
     const QFileInfo folder(info.absolutePath());
     if (info.exists() && info.isDir())
         return systemProblem(EISDIR);

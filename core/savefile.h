@@ -11,7 +11,8 @@ namespace lumivert {
 // Writes through a temporary file in the target's folder that replaces the target only once it is
 // complete and on the disk, so a failed save never damages the file it was replacing. Returns no
 // problem on success, else the cause of the step that failed with the system's words. Only a plain
-// file is replaced: a target that is a FIFO, device or socket is refused at once (NotRegular). A symbolic
+// file is replaced: a target that is a FIFO, device or socket is refused at once (NotRegular), and so is
+// a link to nothing (DanglingLink), which would make a file elsewhere than the one named. A symbolic
 // link stays a link: the file it points to is replaced. A file made read-only is refused, though its folder
 // would let it be replaced. The temporary file is unnamed where the system allows, else it has a short hidden
 // name; SIGINT or SIGTERM (where the program left them to their default) remove it before the program ends.

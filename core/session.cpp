@@ -156,6 +156,7 @@ void Session::rememberForSave(const QString &openedPath)
 void Session::refuseOversizePicture()
 {
     clearPicture(EmptyPictureArea);
+    setSource({}, false);
     Q_EMIT pictureChanged();
     Q_EMIT sizeLabelsCleared();
     tell(QStringLiteral("画像サイズオーバーです。"), Warning);
@@ -171,6 +172,22 @@ void Session::fitAround(FitRule rule)
 PictureLoad Session::loadIncoming(const QString &path) const
 {
     return loadFittedPicture(path, m_fitSize, FitBackground);
+}
+
+void Session::setSource(const QString &path, bool bin)
+{
+    m_sourcePath = path;
+    m_sourceIsBin = bin;
+}
+
+// A BIN save may write back over the BIN file it showed (the same bytes, or their conversion); nothing
+// else that was read is replaced.
+OutputRule Session::outputRuleForSave(bool binSave) const
+{
+    OutputRule rule;
+    if (!m_sourcePath.isEmpty() && !(binSave && m_sourceIsBin))
+        rule.protect(m_sourcePath);
+    return rule;
 }
 
 void Session::openPicture()
@@ -192,6 +209,7 @@ void Session::openPicture()
         return;
     }
     setPicture(load.image);
+    setSource(*path, false);
     Q_EMIT fileShown(*path);
     fitAround(FitRule::Picture);
     rememberForSave(*path);
@@ -271,6 +289,7 @@ void Session::openBin()
     if (!bytes || bytes->isEmpty())
         return;
     m_converted = std::move(bytes);
+    setSource(path, true);
 
     BusyCursor busy;
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル読込中．．．"));
@@ -297,6 +316,10 @@ void Session::saveBin()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
+    if (const Problem problem = outputRuleForSave(true).claim(*path, OutputRule::Kind::Bin)) {
+        reportSaveFailure(*path, japaneseReason(problem));
+        return;
+    }
     if (const Problem problem = saveBytes(*path, *m_converted)) {
         reportSaveFailure(*path, japaneseReason(problem));
         return;
@@ -311,6 +334,10 @@ void Session::exportBmp()
     const std::optional<QString> path = askForFile(true);
     if (!path)
         return;
+    if (const Problem problem = outputRuleForSave(false).claim(*path, OutputRule::Kind::Picture)) {
+        reportSaveFailure(*path, japaneseReason(problem));
+        return;
+    }
     if (const Problem problem = saveBmp(*path, m_picture)) {
         reportSaveFailure(*path, japaneseReason(problem));
         return;
@@ -329,8 +356,12 @@ void Session::runBatch()
     const std::optional<QStringList> chosen = askForFiles(false);
     if (!chosen)
         return;
+    // No picture of the selection is replaced, and no two write one BIN file.
+    OutputRule outputs;
+    for (const QString &file : *chosen)
+        outputs.protect(file);
     for (const QString &file : *chosen) {
-        if (!convertForBatch(file))
+        if (!convertForBatch(file, outputs))
             return;
     }
     tell(QStringLiteral("自動処理が終了しました。"), QStringLiteral("通知"));
@@ -338,7 +369,7 @@ void Session::runBatch()
 
 // One picture of a batch run: shown, converted and written beside itself. False when the run stops
 // here, after saying why.
-bool Session::convertForBatch(const QString &file)
+bool Session::convertForBatch(const QString &file, OutputRule &outputs)
 {
     const auto stop = [this](const QString &text, const QString &path) {
         tell(QStringLiteral("%1\n%2\n処理を中断します。").arg(text, path), Warning);
@@ -347,8 +378,10 @@ bool Session::convertForBatch(const QString &file)
     const PictureLoad load = loadIncoming(file);
     if (load.status() == PictureLoad::Unreadable)
         return stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
-    if (load.loaded())
+    if (load.loaded()) {
         setPicture(load.image);
+        setSource(file, false);
+    }
     Q_EMIT fileShown(file);
     if (load.status() == PictureLoad::TooLarge) {
         tell(QStringLiteral("画像サイズオーバーです。処理を中断します。"), Warning);
@@ -362,11 +395,20 @@ bool Session::convertForBatch(const QString &file)
         return stop(QStringLiteral("BINファイルの名前を作れません。"), file);
     if (const Problem problem = batchOutputProblem(file, *output, QDir::separator()))
         return stop(japaneseReason(problem), file);
-    if (const Problem problem = saveBytes(*output, *m_converted)) {
+    const auto saveFailed = [&](const Problem &problem) {
         return stop(
             QStringLiteral("BINファイルを保存できませんでした。理由: %1").arg(japaneseReason(problem)),
             *output);
+    };
+    if (const Problem problem = outputs.claim(*output, OutputRule::Kind::Bin, file)) {
+        using Cause = Problem::Cause;
+        const bool aboutTheRun = problem.cause == Cause::OutputIsInput ||
+                                 problem.cause == Cause::OutputHoldsPicture ||
+                                 problem.cause == Cause::OutputClaimedTwice;
+        return aboutTheRun ? stop(japaneseReason(problem), file) : saveFailed(problem);
     }
+    if (const Problem problem = saveBytes(*output, *m_converted))
+        return saveFailed(problem);
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル保存終了!!"));
     return true;
 }
@@ -395,6 +437,7 @@ void Session::pastePicture()
         return;
     }
     setPicture(load.image);
+    setSource({}, false);
     fitAround(FitRule::PastedPicture);
 }
 
@@ -411,6 +454,7 @@ bool Session::openDropped(const QMimeData *data)
     if (!ok) {
         tell(QStringLiteral("画像ファイル又はBINファイルではありません。"), Caution, true);
         clearPicture(m_picture.size());
+        setSource({}, false);
         Q_EMIT pictureChanged();
     }
     return ok;
@@ -425,6 +469,7 @@ bool Session::dropFile(const QString &path)
         if (!bytes)
             return false;
         m_converted = std::move(bytes);
+        setSource(path, true);
         Q_EMIT fileShown(path);
         showConvertedBin();
     } else {
@@ -437,6 +482,7 @@ bool Session::dropFile(const QString &path)
             return true;
         }
         setPicture(load.image);
+        setSource(path, false);
         fitAround(FitRule::Picture);
         Q_EMIT statusChanged(QStringLiteral("読込完了!!"));
     }

@@ -2,6 +2,7 @@
 
 #include "core/dither.h"
 #include "core/modal.h"
+#include "core/outputrule.h"
 #include "core/windowlayout.h"
 
 #include <QByteArray>
@@ -87,17 +88,23 @@ private:
     void refuseOversizePicture();
     void fitAround(FitRule rule);
     void showConvertedBin();
-    bool convertForBatch(const QString &file);
+    bool convertForBatch(const QString &file, OutputRule &outputs);
     bool dropFile(const QString &path);
     void reportSaveFailure(const QString &path, const QString &reason);
     void tell(const QString &text, const QString &title, bool foreground = false);
     PictureLoad loadIncoming(const QString &path) const;
+    void setSource(const QString &path, bool bin);
+    OutputRule outputRuleForSave(bool binSave) const;
 
     QImage m_picture;
     bool m_hasPicture = false;
     std::optional<QByteArray> m_converted;
     bool m_batchMode = false;
     FileDialogState m_dialog;
+    // The file the shown picture was read from, if any, and whether it was read as a BIN file. No save
+    // replaces it.
+    QString m_sourcePath;
+    bool m_sourceIsBin = false;
     Dither m_reduction = Dither::None;
     std::optional<QSize> m_fitSize;
     ReduceScratch m_scratch;

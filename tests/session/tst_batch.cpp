@@ -105,6 +105,17 @@ private Q_SLOTS:
                                                   << "BINファイルを保存できませんでした。理由: "
                                                      "同じ名前のフォルダーが既にあります。\n%1/blocked.BIN\n"
                                                      "処理を中断します。";
+        // Nothing the user has is lost: no input, no picture, no earlier output of the run.
+        QTest::newRow("two pictures, one BIN file")
+            << "first.png"
+            << "このBINファイルには既に %1/first.bmp "
+               "の変換結果を保存しました。\n%1/first.png\n処理を中断します。";
+        QTest::newRow("output holds a picture")
+            << "photo.jpg"
+            << "保存先は画像ファイルです。BINファイルで上書きできません。\n%1/photo.jpg\n処理を中断します。";
+        QTest::newRow("output is a later input")
+            << "late.jpg"
+            << "保存先は変換元のファイルです。\n%1/late.jpg\n処理を中断します。";
     }
     void stopsAndSaysWhy()
     {
@@ -119,11 +130,18 @@ private Q_SLOTS:
         QDir().mkpath(f.path("blocked.BIN")); // a folder where the output should go
         QVERIFY(QFile::link(f.path("linked.bmp"), f.path("linked.BIN")));
         writePicture(f.path("third.bmp"), patternImage(30, 20));
+        writePicture(f.path("photo.BIN"), patternImage(12, 12), "PNG");
+        writePicture(f.path("late.BIN"), patternImage(12, 12), "PNG");
         const QByteArray secondBefore = readFile(f.path(second));
+        const QByteArray picturesBefore = readFile(f.path("photo.BIN")) + readFile(f.path("late.BIN"));
 
-        f.script.answerFiles(selection(f.dir.path(), {"first.bmp", second, "third.bmp"}));
+        QStringList names{"first.bmp", second, "third.bmp"};
+        if (second == QLatin1String("late.jpg"))
+            names.append("late.BIN");
+        f.script.answerFiles(selection(f.dir.path(), names));
         f.session.runBatch();
-        QVERIFY(QFile::exists(f.path("first.BIN")));
+        QCOMPARE(readFile(f.path("first.BIN")), reduced(patternImage(30, 20)));
+        QCOMPARE(readFile(f.path("photo.BIN")) + readFile(f.path("late.BIN")), picturesBefore);
         QVERIFY(!QFile::exists(f.path("third.BIN")));
         QCOMPARE(readFile(f.path(second)), secondBefore);
         QCOMPARE(f.messageTexts(), QStringList{message.arg(f.dir.path())});

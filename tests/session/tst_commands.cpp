@@ -457,6 +457,51 @@ private Q_SLOTS:
         save();
         QCOMPARE(f.script.messages.size(), 3);
     }
+
+    // No save replaces the file the shown picture came from, and no BIN save replaces a picture; a BIN
+    // file may be saved back over itself.
+    void savesNeverReplaceWhatWasRead_data()
+    {
+        QTest::addColumn<bool>("bmp");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason"); // empty: saved
+        const QString source = QStringLiteral("保存先は変換元のファイルです。");
+        const QString picture = QStringLiteral("保存先は画像ファイルです。BINファイルで上書きできません。");
+        QTest::newRow("BIN over the shown picture") << false << "shown.png" << source;
+        QTest::newRow("BIN over another picture") << false << "other.jpg" << picture;
+        QTest::newRow("BMP over the shown picture") << true << "shown.png" << source;
+        QTest::newRow("BMP over another picture") << true << "other.jpg" << QString();
+        QTest::newRow("BIN over the BIN file shown") << false << "shown.BIN" << QString();
+        QTest::newRow("BMP over the BIN file shown") << true << "shown.BIN" << source;
+    }
+    void savesNeverReplaceWhatWasRead()
+    {
+        QFETCH(bool, bmp);
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        SessionFixture f;
+        writePicture(f.path("shown.png"), patternImage(32, 24), "PNG");
+        writePicture(f.path("other.jpg"), patternImage(16, 16), "JPG");
+        writeFile(f.path("shown.BIN"), binBytes(76800));
+        if (target == QLatin1String("shown.BIN"))
+            f.openBin(f.path("shown.BIN"));
+        else
+            f.openPicture(f.path("shown.png"));
+        f.session.convertPicture();
+        const QByteArray before = readFile(f.path(target));
+
+        f.script.answerFile(f.path(target));
+        bmp ? f.session.exportBmp() : f.session.saveBin();
+        if (reason.isEmpty()) {
+            QVERIFY(f.script.messages.isEmpty());
+            QVERIFY(readFile(f.path(target)) != before || !bmp);
+            return;
+        }
+        QCOMPARE(f.messageTexts(),
+                 QStringList{QStringLiteral("ファイルを保存できませんでした。\n%1\n理由: %2")
+                                 .arg(f.path(target), reason)});
+        QCOMPARE(readFile(f.path(target)), before);
+    }
 };
 
 QTEST_MAIN(TestCommands)
