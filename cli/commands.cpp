@@ -107,7 +107,7 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
     settings.fit = args.fit;
     settings.background = args.background;
     if (args.inputs.contains(StandardStream)) {
-        const QString problem = readStandardInput(settings.standardInput);
+        const QString problem = readStandardInput(settings.standardInput, LongestPictureBytes);
         if (!problem.isEmpty()) {
             reporter.fileFailed(StandardStream, problem);
             summarise();
@@ -176,12 +176,9 @@ int runShow(const Arguments &args, std::FILE *err)
 
     QByteArray bytes;
     if (input == StandardStream) {
-        const QString problem = readStandardInput(bytes);
+        const QString problem = readStandardInput(bytes, LongestBinBytes);
         if (!problem.isEmpty())
             return fail(problem);
-        if (bytes.size() > LongestBinBytes)
-            return fail(
-                QStringLiteral("is longer than %1 bytes, too long for a BIN file").arg(LongestBinBytes));
     } else {
         ReadFile file = readRegularFile(input, LongestBinBytes);
         if (file.problem.cause == Problem::Cause::FileTooLong)
@@ -270,7 +267,7 @@ namespace {
 FileInfoLine describeStandardInput()
 {
     QByteArray bytes;
-    const QString problem = readStandardInput(bytes);
+    const QString problem = readStandardInput(bytes, std::max(LongestPictureBytes, LongestBinBytes));
     if (!problem.isEmpty())
         return {QString(), problem};
     PictureOptions options;

@@ -6,6 +6,7 @@
 #include "cli/reporter.h"
 #include "core/fittedpicture.h"
 #include "core/pictureloader.h"
+#include "core/regularfile.h"
 #include "core/savefile.h"
 #include "core/sizelimit.h"
 
@@ -109,19 +110,16 @@ QString writeStandardOutput(const QByteArray &bytes)
     return {};
 }
 
-QString readStandardInput(QByteArray &bytes)
+QString readStandardInput(QByteArray &bytes, qint64 limit)
 {
-    // A stream never ends by itself; no picture the program can convert comes near this.
-    constexpr qsizetype Longest = 512 * 1024 * 1024;
-    char chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-        if (bytes.size() + qsizetype(got) > Longest)
-            return QStringLiteral("standard input is longer than %1 bytes; not read").arg(Longest);
-        bytes.append(chunk, qsizetype(got));
-    }
-    if (std::ferror(stdin))
-        return QStringLiteral("cannot read standard input: %1").arg(systemReason());
+    ReadFile read = lumivert::readStandardInput(limit);
+    if (read.problem.cause == Problem::Cause::FileTooLong)
+        return QStringLiteral("standard input is longer than %1 bytes; not read").arg(limit);
+    if (read.problem.cause == Problem::Cause::Device)
+        return QStringLiteral("standard input is a terminal or device; not read");
+    if (read.problem)
+        return QStringLiteral("cannot read standard input: %1").arg(englishReason(read.problem));
+    bytes = std::move(read.bytes);
     return {};
 }
 

@@ -48,7 +48,8 @@ QString writeBin(const QString &output, const QByteArray &bytes);
 // Writes everything to standard output; returns an empty string on success, else the reason.
 QString writeStandardOutput(const QByteArray &bytes);
 
-// Reads all of standard input; an empty string on success, else the reason.
-QString readStandardInput(QByteArray &bytes);
+// Reads standard input, refusing it past `limit` bytes (what the command can use of a file) or when it
+// is a terminal or other device; an empty string on success, else the reason.
+QString readStandardInput(QByteArray &bytes, qint64 limit);
 
 } // namespace lumivert::cli

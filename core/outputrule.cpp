@@ -14,8 +14,8 @@ namespace {
 
 quint32 littleEndian32(const QByteArray &bytes, qsizetype at)
 {
-    return quint32(uchar(bytes[at])) | quint32(uchar(bytes[at + 1])) << 8 | quint32(uchar(bytes[at + 2])) << 16 |
-           quint32(uchar(bytes[at + 3])) << 24;
+    return quint32(uchar(bytes[at])) | quint32(uchar(bytes[at + 1])) << 8 |
+           quint32(uchar(bytes[at + 2])) << 16 | quint32(uchar(bytes[at + 3])) << 24;
 }
 
 // The format a file's first bytes announce, and whether its last bytes close that format as a

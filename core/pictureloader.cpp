@@ -21,11 +21,14 @@ namespace {
 constexpr qint64 LongestBitmap = 16 * 1024 * 1024;
 // Under a fit request a bitmap may be of any size, but it decodes to 4 bytes a pixel and stores at
 // most 4 (Qt's reader refuses deeper ones), so a file much longer than the decode limit cannot give
-// a picture. The spare megabyte is for the headers, the palette and a colour profile.
-constexpr qint64 LongestFittedBitmap = DecodeLimitBytes + 1024 * 1024;
+// a picture.
+constexpr qint64 LongestFittedBitmap = LongestPictureBytes;
 // JPEG data is decoded from memory up to this length, its markers checked first; no camera writes a
 // longer one.
 constexpr qint64 LongestJpeg = DecodeLimitBytes;
+// The most pixels a picture other than a JPEG may state: a 200-megapixel photograph, which decodes in
+// about a second. libjpeg-turbo's road bounds its own work by the scans and blocks it would decode.
+constexpr qint64 MostDecodedPixels = 200'000'000;
 
 PictureLoad unreadable(Problem problem, const QByteArray &format = {})
 {
@@ -134,6 +137,14 @@ PictureLoad readWithQt(QIODevice *device, const PictureOptions &options)
         size = QSize(declared.width(), clampToInt(height));
         if (!options.fitInto && !withinSizeLimit(size.width(), size.height()))
             return tooLarge(size, format);
+        // Shrinking while decoding keeps the memory small, not the work: every pixel is still
+        // inflated and filtered, and a few megabytes of PNG can state 10 billion of them.
+        if (qint64(size.width()) * size.height() > MostDecodedPixels)
+            return damaged(QStringLiteral("%1x%2 pixels are more than a picture may have (%3)")
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(MostDecodedPixels),
+                           format);
         // A decoder that can shrink while decoding is asked for the fitted size directly: a big
         // photograph then never needs its full size in memory.
         if (options.fitInto && reader.supportsOption(QImageIOHandler::ScaledSize)) {
@@ -225,28 +236,27 @@ PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
 
 PictureLoad loadPicture(QIODevice *device, const PictureOptions &options)
 {
-    // Bitmaps and JPEG are read whole, once: the bitmap checks and libjpeg-turbo work on the bytes.
+    // Every picture is read whole, once, and never further than any picture could need: the checks
+    // and libjpeg-turbo work on the bytes, and a file or stream read this way is read alike.
     const QByteArray magic = device->peek(2);
     const bool bitmap = magic == QByteArrayLiteral("BM");
     const bool jpeg = magic == QByteArrayLiteral("\xFF\xD8");
-    if (!bitmap && !jpeg)
-        return readWithQt(device, options);
-    const qint64 longest = bitmap ? longestBitmap(options) : LongestJpeg;
-    if (jpeg) {
-        // Never more than can be used, whatever size the device claims.
-        const QByteArray data = device->read(longest + 1);
-        if (data.size() > longest)
-            return unreadable(tooLongForAPicture(), QByteArrayLiteral("jpeg"));
-        return loadPicture(data, options);
-    }
-    if (!device->isSequential() && device->size() > longest) {
+    const qint64 longest = bitmap ? longestBitmap(options) : jpeg ? LongestJpeg : LongestPictureBytes;
+    if (bitmap && !device->isSequential() && device->size() > longest) {
         // A picture too large for the limit is refused as such, long file or not.
         constexpr qint64 HeaderBytes = 64;
-        if (auto refused = refusedForSize(*readBmpHeader(device->peek(HeaderBytes)), options))
+        const std::optional<BmpHeader> header = readBmpHeader(device->peek(HeaderBytes));
+        if (auto refused = header ? refusedForSize(*header, options) : std::nullopt)
             return std::move(*refused);
-        return unreadable(tooLongForAPicture(), bmpFormat());
     }
-    return loadPicture(device->read(longest + 1), options);
+    ReadFile data = readDevice(*device, longest);
+    if (data.problem.cause == Problem::Cause::FileTooLong)
+        return unreadable(tooLongForAPicture(), bitmap ? bmpFormat()
+                                                : jpeg ? QByteArrayLiteral("jpeg")
+                                                       : QByteArray());
+    if (!data.ok())
+        return unreadable(data.problem);
+    return loadPicture(data.bytes, options);
 }
 
 PictureLoad loadPicture(const QString &path, const PictureOptions &options)

@@ -17,6 +17,10 @@ namespace lumivert {
 // a photograph shrunk while it is decoded, but not the size a header merely claims.
 constexpr qint64 DecodeLimitBytes = 64 * 1024 * 1024;
 
+// No picture file is read further: a picture that decodes within the limit above is shorter (the spare
+// megabyte is for headers, palettes and colour profiles), whatever comes after its data.
+constexpr qint64 LongestPictureBytes = DecodeLimitBytes + 1024 * 1024;
+
 struct PictureOptions
 {
     // The picture is wanted to fit into a box of this size: no 640 x 480 limit applies, and a decoder

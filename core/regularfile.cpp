@@ -131,8 +131,9 @@ OpenedFile openPlatform(const QString &path)
 
 #endif
 
-// Up to `limit` + 1 bytes, however the device hands them out.
-ReadFile readUpTo(QFile &file, qint64 limit)
+} // namespace
+
+ReadFile readDevice(QIODevice &file, qint64 limit)
 {
     ReadFile result;
     constexpr qint64 Chunk = 1024 * 1024;
@@ -141,7 +142,8 @@ ReadFile readUpTo(QFile &file, qint64 limit)
         if (wanted <= 0)
             break;
         const QByteArray chunk = file.read(wanted);
-        if (file.error() != QFileDevice::NoError) {
+        const auto *asFile = qobject_cast<const QFileDevice *>(&file);
+        if (asFile && asFile->error() != QFileDevice::NoError) {
             result.bytes.clear();
             result.problem = Problem(Problem::Cause::SystemError, file.errorString());
             return result;
@@ -157,8 +159,6 @@ ReadFile readUpTo(QFile &file, qint64 limit)
     }
     return result;
 }
-
-} // namespace
 
 ReadFile readStandardInput(qint64 limit)
 {
@@ -184,7 +184,7 @@ ReadFile readStandardInput(qint64 limit)
         failed.problem = Problem(Problem::Cause::SystemError, in.errorString());
         return failed;
     }
-    return readUpTo(in, limit);
+    return readDevice(in, limit);
 }
 
 Problem::Cause fileKind(const QString &path)
@@ -223,7 +223,7 @@ ReadFile readRegularFile(const QString &path, qint64 limit)
         result.problem = std::move(opened.problem);
         return result;
     }
-    return readUpTo(*opened.file, limit);
+    return readDevice(*opened.file, limit);
 }
 
 } // namespace lumivert

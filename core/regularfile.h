@@ -36,6 +36,10 @@ struct ReadFile
 };
 ReadFile readRegularFile(const QString &path, qint64 limit);
 
+// At most `limit` bytes of an open device, read in pieces (never `limit` bytes at once for a short file);
+// FileTooLong once it goes on past the limit.
+ReadFile readDevice(QIODevice &device, qint64 limit);
+
 // At most `limit` bytes of the program's standard input, read as readRegularFile reads a file: FileTooLong
 // once it goes on past the limit. A terminal or other device there is refused (Device) without reading.
 ReadFile readStandardInput(qint64 limit);
