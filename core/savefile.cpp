@@ -15,8 +15,10 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,10 +101,17 @@ struct sigaction previousInt;
 struct sigaction previousTerm;
 
 std::atomic<bool> ending{false};
+// Saves between giving their file a name and renaming it over the target. Each holds SIGINT and
+// SIGTERM back meanwhile, so the handler never runs inside one; it waits for the others to end.
+std::atomic<int> naming{0};
 
 extern "C" void removeTemporariesAndDie(int signal)
 {
     ending.store(true);
+    while (naming.load() > 0) {
+        const timespec pause = {0, 100'000};
+        ::nanosleep(&pause, nullptr);
+    }
     for (TemporarySlot &slot : temporaries) {
         if (slot.state.load() == 2)
             ::unlink(slot.name);
@@ -112,6 +121,39 @@ extern "C" void removeTemporariesAndDie(int signal)
     ::sigaction(signal, signal == SIGINT ? &previousInt : &previousTerm, nullptr);
     ::raise(signal);
 }
+
+// Holds SIGINT and SIGTERM back in this thread while a temporary name exists, and counts the save as
+// naming so that a handler running in another thread waits for it. A save that starts naming once the
+// program is ending never makes the name: it waits for the end.
+class NamingSection
+{
+public:
+    NamingSection()
+    {
+        sigset_t blocked;
+        ::sigemptyset(&blocked);
+        ::sigaddset(&blocked, SIGINT);
+        ::sigaddset(&blocked, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &m_previous);
+        naming.fetch_add(1);
+        if (ending.load()) {
+            naming.fetch_sub(1);
+            ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+            for (;;)
+                ::pause();
+        }
+    }
+    ~NamingSection()
+    {
+        naming.fetch_sub(1);
+        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    NamingSection(const NamingSection &) = delete;
+    NamingSection &operator=(const NamingSection &) = delete;
+
+private:
+    sigset_t m_previous;
+};
 
 // Installed only where the program has not chosen its own handling for these signals.
 void installCleanup()
@@ -180,12 +222,17 @@ int openUnnamed(const QByteArray &folder)
     return -1;
 }
 
-// Gives the complete unnamed file a name in `folder`, for the rename that replaces the target; the
-// name is remembered (`slot`) from before it exists.
-int nameUnnamed(int fd, const QByteArray &folder, QByteArray &name, int &slot)
+// Gives the complete unnamed file the target's name: straight away when there is no such file yet, so
+// that no other name ever exists, else a temporary name in `folder` that the caller renames over the
+// target. `name` stays empty in the first case.
+int nameUnnamed(int fd, const QByteArray &target, const QByteArray &folder, QByteArray &name, int &slot)
 {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != EEXIST)
+        return errno;
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = temporaryTemplate(folder);
         for (qsizetype i = name.size() - TemporaryLetters; i < name.size(); ++i)
@@ -217,41 +264,35 @@ int replace(const QByteArray &target, const QByteArray &bytes, mode_t mode, bool
     int fd = openUnnamed(folder);
     if (fd < 0 && errno != EOPNOTSUPP)
         return errno;
+    std::optional<NamingSection> section;
     if (fd < 0) {
-        // Signals wait until the name is remembered, so that none is created unseen.
-        sigset_t blocked;
-        sigset_t previous;
-        ::sigemptyset(&blocked);
-        ::sigaddset(&blocked, SIGINT);
-        ::sigaddset(&blocked, SIGTERM);
-        ::pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        // Without unnamed files the temporary name exists from the start.
+        section.emplace();
         temporary = temporaryTemplate(folder);
         fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-        const int error = errno;
-        if (fd >= 0)
-            slot = rememberTemporary(temporary);
-        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-        if (fd < 0)
-            return error;
+        if (fd < 0) {
+            temporary.clear();
+            return errno;
+        }
+        slot = rememberTemporary(temporary);
     }
     // File systems without modes (FAT cards) refuse this; the content is what counts there.
     ::fchmod(fd, mode);
     int error = writeAll(fd, bytes);
     if (error == 0 && sync && ::fsync(fd) != 0)
         error = errno;
-    if (error == 0 && temporary.isEmpty())
-        error = nameUnnamed(fd, folder, temporary, slot);
-    if (::close(fd) != 0 && error == 0)
+    if (error == 0 && temporary.isEmpty()) {
+        section.emplace();
+        error = nameUnnamed(fd, target, folder, temporary, slot); // no temporary name: done
+    }
+    if (error == 0 && !temporary.isEmpty() && ::rename(temporary.constData(), target.constData()) != 0)
         error = errno;
-    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
-        error = errno;
-    // The program is ending and has removed this save's temporary file itself: the save waits for the
-    // end rather than report a failure nobody caused.
-    while (error != 0 && ending.load())
-        ::pause();
     if (error != 0 && !temporary.isEmpty())
         ::unlink(temporary.constData());
     forgetTemporary(slot);
+    section.reset();
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
     return error;
 }
 

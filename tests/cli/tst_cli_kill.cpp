@@ -9,15 +9,27 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
+
 // The command line killed again and again in the middle of a run over existing BIN files: every
-// BIN file is always either the old one or the whole new one.
+// BIN file is always either the old one or the whole new one, and SIGINT and SIGTERM leave no temporary
+// file beside them. (SIGKILL cannot be caught: a kill between naming the new file and renaming it over
+// the old one may leave the name, and is counted, not failed.)
 class TestCliKill : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void killedRunsLeaveOldOrNew_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
     void killedRunsLeaveOldOrNew()
     {
+        QFETCH(int, signal);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         constexpr int Pictures = 24;
@@ -40,6 +52,7 @@ private Q_SLOTS:
 
         int replaced = 0;
         int kept = 0;
+        int leftovers = 0;
         for (int round = 0; round < 16; ++round) {
             for (int i = 0; i < Pictures; ++i) {
                 QFile bin(dir.filePath(QStringLiteral("p%1.BIN").arg(i)));
@@ -54,8 +67,13 @@ private Q_SLOTS:
             // Ever later kills, so that some land before the first write and some after the last, however
             // fast this machine is.
             QThread::usleep(QRandomGenerator::global()->bounded(1000, 10000 + round * 20000));
-            cli.kill();
+            ::kill(pid_t(cli.processId()), signal);
             QVERIFY(cli.waitForFinished(10000));
+            const QStringList left =
+                QDir(dir.path()).entryList({QStringLiteral(".lv-*")}, QDir::Files | QDir::Hidden);
+            leftovers += int(left.size());
+            for (const QString &name : left)
+                QFile::remove(dir.filePath(name));
 
             for (int i = 0; i < Pictures; ++i) {
                 QFile bin(dir.filePath(QStringLiteral("p%1.BIN").arg(i)));
@@ -71,6 +89,14 @@ private Q_SLOTS:
         // The kills fell both before and after some of the writes.
         QVERIFY(replaced > 0);
         QVERIFY(kept > 0);
+        if (signal == SIGKILL) {
+            qInfo("temporary files left by 16 SIGKILLs: %d", leftovers);
+            return;
+        }
+#ifdef LUMIVERT_QT_ONLY
+        QSKIP("Qt's own writer leaves its temporary file to a killed program");
+#endif
+        QCOMPARE(leftovers, 0);
     }
 };
 
