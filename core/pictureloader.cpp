@@ -1,6 +1,7 @@
 #include "core/pictureloader.h"
 
 #include "core/bmpfile.h"
+#include "core/formatchecks.h"
 #include "core/jpegdecoder.h"
 #include "core/regularfile.h"
 #include "core/rgb332.h"
@@ -89,21 +90,17 @@ QImage withoutAlpha(const QImage &image)
 }
 
 // Qt's readers give what they decoded of a file that ends early, with the rest left blank, and call it
-// a success. A PNG is whole when its end chunk is there (some writers append a little after it), a GIF
-// when its last byte other than padding is the trailer.
+// a success. A PNG is whole when its end chunk is there (some writers append a little after it); GIF and
+// XPM are checked before they are decoded.
 Problem damageAfterRead(const QImageReader &reader, QIODevice *device, const QByteArray &format)
 {
     if (reader.error() != QImageReader::UnknownError)
         return Problem(Problem::Cause::Damaged, reader.errorString());
-    const bool png = format == "png";
-    if ((!png && format != "gif") || device->isSequential())
+    if (format != "png" || device->isSequential())
         return {};
-    const qint64 tail = qMin<qint64>(device->size(), png ? 4096 : 64);
+    const qint64 tail = qMin<qint64>(device->size(), 4096);
     device->seek(device->size() - tail);
-    QByteArray end = device->read(tail);
-    while (!png && end.endsWith('\0'))
-        end.chop(1);
-    if (png ? !end.contains("IEND") : !end.endsWith('\x3B'))
+    if (!device->read(tail).contains("IEND"))
         return Problem(Problem::Cause::Damaged, QStringLiteral("the data ends before the picture does"));
     return {};
 }
@@ -228,6 +225,10 @@ PictureLoad loadPicture(const QByteArray &data, const PictureOptions &options)
             return loaded(jpeg->image, jpeg->size, jpegFormat);
         }
     }
+    if (Problem problem = gifProblem(data))
+        return unreadable(std::move(problem), QByteArrayLiteral("gif"));
+    if (Problem problem = xpmProblem(data))
+        return unreadable(std::move(problem), QByteArrayLiteral("xpm"));
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);

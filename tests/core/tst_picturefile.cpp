@@ -64,6 +64,8 @@ private Q_SLOTS:
     void topDownBmpIsRightWayUp();
     void contentDecidesFormat();
     void unreadableFiles();
+    void damagedGifAndXpm_data();
+    void damagedGifAndXpm();
     void corpus_data();
     void corpus();
     void corpusEncodingsAgree_data();
@@ -286,6 +288,85 @@ void TestPictureFile::unreadableFiles()
         QCOMPARE(load.problem.cause, cause);
         QVERIFY(load.image.isNull());
     }
+}
+
+namespace {
+
+// A GIF of a picture's pixels (indexed by their low byte, grey palette), coded without compression:
+// every pixel its own 9-bit code, a clear code often enough that the codes never widen.
+QByteArray plainGif(int width, int height, qint64 pixelsCoded = -1)
+{
+    QByteArray gif("GIF89a");
+    const auto word = [&](int v) { gif.append(char(v & 0xFF)).append(char(v >> 8)); };
+    word(width);
+    word(height);
+    gif.append("\xF7\0\0", 3);
+    for (int i = 0; i < 256; ++i)
+        gif.append(3, char(i));
+    gif.append(',');
+    word(0);
+    word(0);
+    word(width);
+    word(height);
+    gif.append('\0').append('\x08');
+    QByteArray codes;
+    quint32 buffer = 0;
+    int bits = 0;
+    const auto put = [&](int code) {
+        buffer |= quint32(code) << bits;
+        for (bits += 9; bits >= 8; bits -= 8, buffer >>= 8)
+            codes.append(char(buffer & 0xFF));
+    };
+    const qint64 pixels = pixelsCoded < 0 ? qint64(width) * height : pixelsCoded;
+    for (qint64 i = 0; i < pixels; ++i) {
+        if (i % 250 == 0)
+            put(256);
+        put(int((i * 7) & 0xFF));
+    }
+    put(257);
+    if (bits > 0)
+        codes.append(char(buffer & 0xFF));
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        gif.append(char(block.size())).append(block);
+    }
+    return gif.append('\0').append(';');
+}
+
+QByteArray plainXpm(const QByteArray &rows)
+{
+    return "/* XPM */\nstatic char *p[] = {\n\"3 2 2 1\",\n\"a c #000000\",\n\"b c #FFFFFF\",\n" + rows +
+           "};\n";
+}
+
+} // namespace
+
+void TestPictureFile::damagedGifAndXpm_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("whole");
+    const QByteArray gif = plainGif(320, 240);
+    QTest::newRow("GIF whole") << gif << true;
+    QTest::newRow("GIF cut at 60 %, trailer appended") << gif.left(gif.size() * 6 / 10) + ';' << false;
+    QTest::newRow("GIF data ends after 1000 pixels") << plainGif(320, 240, 1000) << false;
+    QTest::newRow("GIF without its trailer") << gif.chopped(1) << false;
+    QByteArray flipped = gif;
+    for (const qsizetype at : {qsizetype(5000), gif.size() / 2, gif.size() - 3000})
+        flipped[at] = char(~flipped[at]);
+    QTest::newRow("GIF with three bytes flipped") << flipped << false;
+    QTest::newRow("XPM whole") << plainXpm("\"aba\",\n\"bab\"\n") << true;
+    QTest::newRow("XPM pixel of no colour") << plainXpm("\"aba\",\n\"bxb\"\n") << false;
+    QTest::newRow("XPM row missing") << plainXpm("\"aba\"\n") << false;
+}
+
+void TestPictureFile::damagedGifAndXpm()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, whole);
+    const PictureLoad load = loadPicture(data);
+    QCOMPARE(load.loaded(), whole);
+    if (!whole)
+        QCOMPARE(load.problem.cause, Problem::Cause::Damaged);
 }
 
 void TestPictureFile::corpus_data()
