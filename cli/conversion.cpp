@@ -36,9 +36,15 @@ QString systemReason()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Creates a folder and those above it; returns the system's reason when that fails.
+// Creates a folder and those above it; returns the system's reason when that fails. Folders are
+// made only after the last "..": the system resolves "x/.." only when x exists, so making x for it
+// would leave a folder the user never named.
 QString makeFolder(const QString &folder)
 {
+    const QStringList parts = QDir::fromNativeSeparators(folder).split(QLatin1Char('/'));
+    const qsizetype up = parts.lastIndexOf(QStringLiteral(".."));
+    if (up >= 0 && !QFileInfo(parts.mid(0, up + 1).join(QLatin1Char('/'))).isDir())
+        return QString::fromLocal8Bit(std::strerror(ENOENT));
 #ifdef Q_OS_WIN
     const std::filesystem::path path(folder.toStdWString());
 #else

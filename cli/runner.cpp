@@ -1,6 +1,10 @@
 #include "cli/runner.h"
 
 #include "cli/reporter.h"
+#include "core/pictureloader.h"
+
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <atomic>
@@ -116,6 +120,46 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// Bytes the workers may hold at once for the pictures they read and decode. Each picture is reckoned at
+// its file's length plus the most a decoder may allocate, since a small file can state a large picture;
+// a worker waits until its picture fits, so --jobs adds speed, not memory.
+class MemoryBudget
+{
+public:
+    explicit MemoryBudget(qint64 capacity) : m_left(capacity), m_capacity(capacity) {}
+
+    qint64 take(qint64 bytes)
+    {
+        bytes = std::min(bytes, m_capacity);
+        std::unique_lock lock(m_mutex);
+        m_returned.wait(lock, [&] { return m_left >= bytes; });
+        m_left -= bytes;
+        return bytes;
+    }
+    void giveBack(qint64 bytes)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_left += bytes;
+        }
+        m_returned.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_returned;
+    qint64 m_left;
+    const qint64 m_capacity;
+};
+
+constexpr qint64 WorkersMemory = 384 * 1024 * 1024;
+
+qint64 pictureCost(const QString &input)
+{
+    const qint64 length = input == StandardStream ? 0 : QFileInfo(input).size();
+    return std::clamp<qint64>(length, 0, LongestPictureBytes) + DecodeLimitBytes;
+}
+
 } // namespace
 
 bool runConversions(const std::vector<Conversion> &conversions, const ConversionSettings &settings, int jobs,
@@ -140,6 +184,7 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
     // One writer per converter keeps the file system's own work off the converters' path.
     const int writers = workers;
     WriteQueue writes(writers, std::size_t(writers), finished);
+    MemoryBudget memory(WorkersMemory);
 
     const auto work = [&] {
         WorkerBuffers buffers;
@@ -148,6 +193,8 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
             if (i >= conversions.size())
                 break;
             const Conversion &c = conversions[i];
+            const qint64 held = memory.take(pictureCost(c.input));
+            const auto release = qScopeGuard([&] { memory.giveBack(held); });
             const PreparedPicture picture = preparePicture(c.input, settings);
             if (picture.image.isNull()) {
                 finished(c, picture.error);
