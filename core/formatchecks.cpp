@@ -75,7 +75,9 @@ Problem checkFrameCodes(const QByteArray &codes, int minimumCodeSize, qint64 pix
         }
         if (code == end) {
             if (pixels != pixelsWanted)
-                return damaged(QStringLiteral("the frame's data gives %1 of its %2 pixels").arg(pixels).arg(pixelsWanted));
+                return damaged(QStringLiteral("the frame's data gives %1 of its %2 pixels")
+                                   .arg(pixels)
+                                   .arg(pixelsWanted));
             return {};
         }
         const auto lengthOf = [&](int c) { return c < clear ? qint64(1) : length[size_t(c)]; };
@@ -103,7 +105,8 @@ Problem checkFrameCodes(const QByteArray &codes, int minimumCodeSize, qint64 pix
         previous = code;
     }
     if (pixels < pixelsWanted)
-        return damaged(QStringLiteral("the frame's data gives %1 of its %2 pixels").arg(pixels).arg(pixelsWanted));
+        return damaged(
+            QStringLiteral("the frame's data gives %1 of its %2 pixels").arg(pixels).arg(pixelsWanted));
     return {};
 }
 

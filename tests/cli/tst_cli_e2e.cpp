@@ -336,6 +336,50 @@ private Q_SLOTS:
             R"(ln good.png also.png; "$cli" convert -q good.png also.png && cmp good.BIN also.BIN)", 0, {});
         row("decoder's own words", R"(head -c 300 good.png >cut.png; "$cli" convert cut.png)", 1,
             {"lumivert-cli: cut.png: cannot read the picture: *", "0 converted, 1 failed"});
+        // Hostile outputs and inputs: refused at once (a hang is ended by timeout, status 124), and
+        // nothing the user had is touched.
+        row("FIFO where the output goes", R"(mkfifo good.BIN; timeout 10 "$cli" convert good.png)", 1,
+            {"lumivert-cli: good.png: its output good.BIN is a FIFO, not a file; not written",
+             "0 converted, 1 failed"});
+        row("terminal where the output goes",
+            R"(ln -s /dev/ptmx good.BIN; timeout 10 "$cli" convert good.png)", 1,
+            {"lumivert-cli: good.png: its output good.BIN is a device, not a file; not written",
+             "0 converted, 1 failed"});
+        row("FIFO output deep in a folder, going on", R"(mkdir -p d/sub; cp good.png d/sub/a.png
+            mkfifo d/sub/a.BIN; cp good.png d/b.png; timeout 10 "$cli" convert -k -r d; s=$?
+            test -f d/b.BIN && exit $s)",
+            1,
+            {"lumivert-cli: d/sub/a.png: its output d/sub/a.BIN is a FIFO, not a file; not written",
+             "1 converted, 1 failed"});
+        row("-o over a picture", R"(cp good.png pic.png; "$cli" convert -o pic.png good.png; s=$?
+            cmp -s good.png pic.png && exit $s)",
+            1,
+            {"lumivert-cli: good.png: its output pic.png is a picture, not a BIN file; not overwritten",
+             "0 converted, 1 failed"});
+        row("BIN file that begins like a GIF",
+            R"((printf GIF89a; head -c 76794 /dev/zero) >g.BIN; cp good.png g.png
+            "$cli" convert -q --fit 320x240 g.png && ! head -c 6 g.BIN | grep -q GIF)",
+            0, {});
+        row("link to nothing where the output goes",
+            R"(ln -s nowhere.BIN good.BIN; "$cli" convert good.png; s=$?
+            test ! -e nowhere.BIN && exit $s)",
+            1,
+            {"lumivert-cli: good.png: its output good.BIN is a link to a file that does not exist; not "
+             "written",
+             "0 converted, 1 failed"});
+        row("'..' after a missing folder",
+            R"("$cli" convert -o no/../x/o.BIN good.png; s=$?; test ! -e no && exit $s)", 1,
+            {"lumivert-cli: good.png: cannot create the folder no/../x: No such file or directory",
+             "0 converted, 1 failed"});
+        row("FIFO named like a picture in a folder", R"(mkdir d; mkfifo d/f.jpg; cp good.png d/ok.png
+            timeout 10 "$cli" convert -k -r d)",
+            1, {"lumivert-cli: d/f.jpg: is a FIFO, not a file", "1 converted, 1 failed"});
+        row("picture and garbage on standard input",
+            R"((cat good.png; head -c 70M /dev/zero) | timeout 20 "$cli" convert -o o.BIN -)", 1,
+            {"lumivert-cli: -: standard input is longer than 68157440 bytes; not read",
+             "0 converted, 1 failed"});
+        row("device on standard input", R"(timeout 10 "$cli" info - </dev/zero)", 1,
+            {"lumivert-cli: -: standard input is a terminal or device; not read"});
     }
     void throughTheShell()
     {

@@ -211,6 +211,16 @@ void TestPictureFile::hugePngIsRefusedBeforeDecoding()
     QCOMPARE(statusName(load.status()), statusName(PictureLoad::TooLarge));
     QCOMPARE(load.size, QSize(10000, 10000));
     QVERIFY(load.image.isNull());
+
+    // A fit request takes any size, but not more pixels than decode in reasonable time.
+    QImage wide(20000, 12000, QImage::Format_Mono);
+    wide.fill(0);
+    PictureOptions fit;
+    fit.fitInto = QSize(320, 240);
+    const PictureLoad fitted = loadPicture(encoded(wide, "PNG"), fit);
+    QCOMPARE(fitted.problem.cause, Problem::Cause::Damaged);
+    QCOMPARE(fitted.problem.detail,
+             QStringLiteral("20000x12000 pixels are more than a picture may have (200000000)"));
 }
 
 void TestPictureFile::topDownBmpIsRightWayUp()
