@@ -23,10 +23,8 @@ namespace lumivert::cli {
 
 namespace {
 
-QString unreadable(const QString &reason)
+QString unreadable(const QString &reason, const QString &said)
 {
-    // The decoder's own words, when it said any, tell what the reader's summary does not.
-    const QString said = takeLibraryMessages();
     return QStringLiteral("cannot read the picture: %1").arg(reason) +
            (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said));
 }
@@ -75,15 +73,23 @@ PreparedPicture failed(const QString &reason)
 
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings)
 {
-    clearLibraryMessages(); // what an earlier picture left
-    PictureLoad load = path == StandardStream
-                           ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
-                           : loadFittedPicture(path, settings.fit, settings.background);
-    if (load.loaded())
-        return {std::move(load.image), QString()};
-    if (load.problem.cause == Problem::Cause::PictureTooLarge)
-        return failed(tooLarge(load.size));
-    return failed(unreadable(englishReason(load.problem)));
+    const auto load = [&] {
+        return path == StandardStream
+                   ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
+                   : loadFittedPicture(path, settings.fit, settings.background);
+    };
+    PictureLoad loaded;
+    {
+        std::shared_lock decoding(decodingLock());
+        loaded = load();
+    }
+    if (loaded.loaded())
+        return {std::move(loaded.image), QString()};
+    if (loaded.problem.cause == Problem::Cause::PictureTooLarge)
+        return failed(tooLarge(loaded.size));
+    // The decoder's own words, when it said any, tell what the reader's summary does not.
+    const QString said = loaded.format.isEmpty() ? QString() : libraryMessagesOfAlone([&] { load(); });
+    return failed(unreadable(englishReason(loaded.problem), said));
 }
 
 void reducePicture(const QImage &image, const ConversionSettings &settings, WorkerBuffers &buffers)

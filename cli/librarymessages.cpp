@@ -108,6 +108,21 @@ void clearLibraryMessages()
     kept.clear();
 }
 
+std::shared_mutex &decodingLock()
+{
+    static std::shared_mutex lock;
+    return lock;
+}
+
+QString libraryMessagesOfAlone(const std::function<void()> &decode)
+{
+    std::unique_lock alone(decodingLock());
+    caughtErrors(); // other workers' words, from before: theirs to find again alone
+    clearLibraryMessages();
+    decode();
+    return takeLibraryMessages();
+}
+
 QString takeLibraryMessages()
 {
     QStringList said;

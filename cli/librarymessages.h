@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <cstdio>
+#include <functional>
+#include <shared_mutex>
 
 namespace lumivert::cli {
 
@@ -23,5 +25,13 @@ void clearLibraryMessages();
 // What the libraries said since this thread last asked, on one line without their prefixes; empty
 // when they said nothing.
 QString takeLibraryMessages();
+
+// Held shared by every worker while it decodes: what a decoder writes to the caught stream cannot tell
+// which thread wrote it.
+std::shared_mutex &decodingLock();
+
+// What the libraries say while `decode` runs with no other decoder running, so that they are its own
+// words whatever other workers do. For a picture that failed: it is read again alone.
+QString libraryMessagesOfAlone(const std::function<void()> &decode);
 
 } // namespace lumivert::cli

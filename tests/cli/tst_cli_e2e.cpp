@@ -412,6 +412,34 @@ private Q_SLOTS:
         QCOMPARE(p.exitCode(), status);
     }
 
+    // Workers share one standard error stream for the decoders' words; each failed file's line still
+    // carries its own.
+    void decoderWordsStayWithTheirFile()
+    {
+        if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED"))
+            QSKIP("libpng's lines are not caught in a sanitizer build");
+        QTemporaryDir dir;
+        save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
+        const QByteArray png = readAll(dir.filePath("good.png"));
+        QByteArray badCrc = png;
+        badCrc[29] = char(~badCrc[29]); // the header chunk's checksum
+        QByteArray badZlib = png;
+        badZlib[png.indexOf("IDAT") + 4] ^= 0x55; // the compressed data's header
+        for (int i = 0; i < 12; ++i) {
+            writeAll(dir.filePath(QStringLiteral("%1-crc.png").arg(i, 2, 10, QLatin1Char('0'))), badCrc);
+            writeAll(dir.filePath(QStringLiteral("%1-zlib.png").arg(i, 2, 10, QLatin1Char('0'))), badZlib);
+        }
+        QFile::remove(dir.filePath("good.png"));
+        const Run r = runCli({"convert", "-k", "-j", "4", "--fit", "320x240", "."}, dir.path());
+        QCOMPARE(r.errLines.size(), 25);
+        for (const QString &line : r.errLines.mid(0, 24)) {
+            const bool crc = line.contains(QLatin1String("-crc.png"));
+            QVERIFY2(line.endsWith(crc ? QLatin1String("(IHDR: CRC error)")
+                                       : QLatin1String("(IDAT: incorrect header check)")),
+                     qPrintable(line));
+        }
+    }
+
     // The README's examples, line by line as written, on pictures of the names they use.
     void readmeExamplesRun()
     {
