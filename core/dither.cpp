@@ -396,20 +396,18 @@ void diffuseBand(const QImage &image, uchar *out, int y0, int rows, qint16 *carr
 }
 #endif
 
-void reduceFloydSteinberg(const QImage &image, uchar *out, std::vector<int> &errors, const LightTables &t)
+void reduceFloydSteinberg(const QImage &image, uchar *out, ReduceScratch &scratch, const LightTables &t)
 {
 #if defined(__SSE2__)
-    // Sixteen-bit errors, four lanes a pixel, with room for the band's stagger on both sides.
-    // Then a word a step for the bands' bytes.
-    const std::size_t lanes = std::size_t(image.width() + 4 * BandRows) * 4;
-    const std::size_t carryInts = (lanes + 1) / 2 + 8;
-    errors.assign(carryInts + 2 * std::size_t(image.width() + 2 * BandRows), 0);
-    auto *carry = reinterpret_cast<qint16 *>(errors.data());
-    auto *staged = reinterpret_cast<quint64 *>(errors.data() + carryInts);
+    // Sixteen-bit errors, four lanes a pixel, with room for the band's stagger on both sides (and eight
+    // lanes spare, which the last 64-bit load may read). Then a word a step for the bands' bytes.
+    scratch.carry.assign(std::size_t(image.width() + 4 * BandRows) * 4 + 16, 0);
+    scratch.staged.assign(std::size_t(image.width() + 2 * BandRows), 0);
     for (int y = 0; y < image.height(); y += BandRows)
-        diffuseBand(image, out, y, std::min(BandRows, image.height() - y), carry, staged, t);
+        diffuseBand(image, out, y, std::min(BandRows, image.height() - y), scratch.carry.data(),
+                    scratch.staged.data(), t);
 #else
-    diffusePlain(image, out, errors, t);
+    diffusePlain(image, out, scratch.errors, t);
 #endif
 }
 
@@ -439,7 +437,7 @@ void reduceImage(const QImage &image, uchar *out, Dither method, ReduceScratch &
         reduceNearest(image, out);
         break;
     case Dither::FloydSteinberg:
-        reduceFloydSteinberg(image, out, scratch.errors, tablesFor(light, scratch));
+        reduceFloydSteinberg(image, out, scratch, tablesFor(light, scratch));
         break;
     case Dither::Ordered:
         reduceOrdered(image, out, tablesFor(light, scratch));

@@ -27,7 +27,9 @@ struct LightTables;
 // What one reduction keeps between calls, so a caller converting many pictures allocates once.
 struct ReduceScratch
 {
-    std::vector<int> errors;
+    std::vector<int> errors;                   // the plain diffusion's, a row above and this one
+    std::vector<qint16> carry;                 // the banded diffusion's errors between bands
+    std::vector<quint64> staged;               // and the bytes of its steps
     std::shared_ptr<const LightTables> tables; // those of the last light response used
 };
 
