@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <mutex>
 
@@ -14,8 +15,7 @@ namespace {
 
 quint32 littleEndian32(const QByteArray &bytes, qsizetype at)
 {
-    return quint32(uchar(bytes[at])) | quint32(uchar(bytes[at + 1])) << 8 |
-           quint32(uchar(bytes[at + 2])) << 16 | quint32(uchar(bytes[at + 3])) << 24;
+    return bytes.size() >= at + 4 ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
 }
 
 // The format a file's first bytes announce, and whether its last bytes close that format as a
