@@ -69,9 +69,10 @@ PreparedPicture failed(const QString &reason)
 PreparedPicture preparePicture(const QString &path, const ConversionSettings &settings)
 {
     clearLibraryMessages(); // what an earlier picture left
-    PictureLoad load = path == StandardStream
-                           ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
-                           : loadFittedPicture(path, settings.fit, settings.background);
+    PictureLoad load =
+        path == StandardStream
+            ? loadFittedPicture(settings.standardInput, settings.fit, settings.background, settings.placement)
+            : loadFittedPicture(path, settings.fit, settings.background, settings.placement);
     if (load.loaded())
         return {std::move(load.image), QString()};
     if (load.problem.cause == Problem::Cause::PictureTooLarge)
