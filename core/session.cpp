@@ -129,7 +129,7 @@ void Session::clearPicture(QSize area)
     m_source = m_picture;
     m_sourceLayout = {};
     m_hasPicture = false;
-    // An empty box came in from nowhere: a save still writes the bytes of before.
+    // An empty box is no picture to convert: a save still writes the bytes of before.
     m_notConverted = false;
     Q_EMIT conversionInputChanged();
 }

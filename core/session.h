@@ -41,9 +41,6 @@ public:
     // The same picture as it came in, or as a BIN read drew it: without the reduced colours a
     // conversion paints over it. What a conversion reads.
     const QImage &sourcePicture() const { return m_source; }
-    // The picture shown came in (opened, pasted, dropped, taken by a batch run) after the last
-    // conversion or BIN read, so the converted bytes are not its own yet.
-    bool pictureNotConverted() const { return m_notConverted; }
     // How the source picture was laid out when it came in.
     const PictureLayout &sourceLayout() const { return m_sourceLayout; }
     // None until the first conversion, BIN file read or drop.
@@ -112,6 +109,8 @@ private:
     QImage m_picture;
     QImage m_source;
     bool m_hasPicture = false;
+    // The picture shown came in (opened, pasted, dropped, taken by a batch run) after the last
+    // conversion or BIN read, so the converted bytes are not its own yet.
     bool m_notConverted = false;
     PictureLayout m_sourceLayout;
     std::optional<QByteArray> m_converted;

@@ -76,7 +76,6 @@ ComparisonWindow::ComparisonWindow(Session *session, QWidget *parent)
 {
     setObjectName(QStringLiteral("comparisonWindow"));
     setWindowTitle(QStringLiteral("変換前後の比較"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
 
     m_descriptionLabel = new QLabel(this);
     m_descriptionLabel->setObjectName(QStringLiteral("comparisonDescription"));
