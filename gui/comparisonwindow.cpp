@@ -76,6 +76,8 @@ ComparisonWindow::ComparisonWindow(Session *session, QWidget *parent)
 {
     setObjectName(QStringLiteral("comparisonWindow"));
     setWindowTitle(QStringLiteral("変換前後の比較"));
+    // A view on the main window's work: the program ends when the main window closes, open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     m_descriptionLabel = new QLabel(this);
     m_descriptionLabel->setObjectName(QStringLiteral("comparisonDescription"));
