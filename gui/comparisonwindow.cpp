@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lumivert {
