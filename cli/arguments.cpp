@@ -21,7 +21,7 @@ struct OptionSpec
     int commands;
 };
 
-constexpr std::array<OptionSpec, 14> options{{
+constexpr std::array<OptionSpec, 18> options{{
     {"output", 'o', true, ConvertBit | ShowBit},
     {"out-dir", 0, true, ConvertBit},
     {"recursive", 'r', false, ConvertBit},
@@ -30,6 +30,10 @@ constexpr std::array<OptionSpec, 14> options{{
     {"gamma", 0, true, ConvertBit},
     {"fit", 0, true, ConvertBit},
     {"background", 0, true, ConvertBit},
+    {"fill", 0, false, ConvertBit},
+    {"enlarge", 0, false, ConvertBit},
+    {"rotate", 0, true, ConvertBit},
+    {"mirror", 0, true, ConvertBit},
     {"size", 0, true, ShowBit},
     {"force", 'f', false, ShowBit},
     {"keep-going", 'k', false, ConvertBit | InfoBit},
@@ -117,6 +121,20 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
             return QStringLiteral("--background must be a colour such as black, white or #336699, not '%1'")
                 .arg(value);
         a.background = c.rgb();
+    } else if (name == QLatin1String("fill")) {
+        a.placement.mode = FitMode::Fill;
+    } else if (name == QLatin1String("enlarge")) {
+        a.placement.enlarge = true;
+    } else if (name == QLatin1String("rotate")) {
+        const auto r = parseRotation(value);
+        if (!r)
+            return QStringLiteral("--rotate must be 90, 180 or 270, not '%1'").arg(value);
+        a.placement.rotation = *r;
+    } else if (name == QLatin1String("mirror")) {
+        const auto m = parseMirror(value);
+        if (!m)
+            return QStringLiteral("--mirror must be horizontal or vertical, not '%1'").arg(value);
+        a.placement.mirror = *m;
     } else if (name == QLatin1String("size")) {
         const auto s = parseSize(value);
         if (!s || s->width() > 65535 || s->height() > 65535)
@@ -254,6 +272,9 @@ QString commandProblem(const Arguments &a)
             return QStringLiteral("-o and --out-dir cannot be used together");
         if (a.output.isEmpty() && a.inputs.contains(QLatin1String("-")))
             return QStringLiteral("a picture read from standard input needs -o (-o - for standard output)");
+        if (!a.fit && (a.placement.mode == FitMode::Fill || a.placement.enlarge))
+            return QStringLiteral("--%1 needs --fit, the screen size it fills")
+                .arg(a.placement.mode == FitMode::Fill ? QLatin1String("fill") : QLatin1String("enlarge"));
         break;
     case Command::Show:
         if (a.inputs.size() != 1)
@@ -319,6 +340,26 @@ std::optional<LightResponse> parseGamma(const QString &text)
     return LightResponse::power(exponent);
 }
 
+std::optional<Rotation> parseRotation(const QString &text)
+{
+    if (text == QLatin1String("90"))
+        return Rotation::Quarter;
+    if (text == QLatin1String("180"))
+        return Rotation::Half;
+    if (text == QLatin1String("270"))
+        return Rotation::ThreeQuarters;
+    return std::nullopt;
+}
+
+std::optional<Mirror> parseMirror(const QString &text)
+{
+    if (text == QLatin1String("horizontal"))
+        return Mirror::Horizontal;
+    if (text == QLatin1String("vertical"))
+        return Mirror::Vertical;
+    return std::nullopt;
+}
+
 ParsedArguments parseArguments(const QStringList &args)
 {
     ArgumentReader reader(args);
@@ -360,8 +401,9 @@ QString usageText()
         "\n"
         "convert: writes one BIN file per picture, by default beside it with its extension\n"
         "replaced by BIN (a.jpg -> a.BIN; a name without extension gets .BIN appended).\n"
-        "Pictures over 640x480 are refused unless --fit is given. An existing BIN file is\n"
-        "replaced, but never an input, a picture, or a file that two inputs would write.\n"
+        "Pictures over 640x480 (as turned by --rotate) are refused unless --fit is given.\n"
+        "An existing BIN file is replaced, but never an input, a picture, or a file that\n"
+        "two inputs would write.\n"
         "A PICTURE of - is read from standard input (needs -o).\n"
         "  -o, --output FILE      the BIN file to write (one picture only; - for standard output)\n"
         "      --out-dir DIR      write the BIN files into DIR (a folder's sub-folders are kept)\n"
@@ -376,6 +418,12 @@ QString usageText()
         "      --fit WxH          320x240 or 640x480: shrink larger pictures keeping their aspect\n"
         "                         and centre every picture on a WxH background\n"
         "      --background COLOR the colour around a fitted picture (default black)\n"
+        "      --fill             with --fit: cover the whole screen, cutting the overflow off\n"
+        "                         equally on both sides\n"
+        "      --enlarge          with --fit: scale up pictures smaller than the screen too\n"
+        "      --rotate DEGREES   90, 180 or 270: turn every picture clockwise before fitting\n"
+        "      --mirror SIDE      horizontal (left-right) or vertical (top-bottom): mirror every\n"
+        "                         picture, after --rotate and before fitting\n"
         "  -k, --keep-going       go on after a file fails (default: stop at the first)\n"
         "  -q, --quiet            no progress bar and no closing line\n"
         "\n"

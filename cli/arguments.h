@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dither.h"
+#include "core/orientation.h"
 
 #include <QRgb>
 #include <QSize>
@@ -25,6 +26,7 @@ struct Arguments
     LightResponse light; // --gamma
     std::optional<QSize> fit;
     QRgb background = 0xFF000000;
+    Placement placement;       // --fill, --enlarge, --rotate, --mirror
     std::optional<QSize> size; // show --size
     bool keepGoing = false;
     bool quiet = false;
@@ -51,6 +53,8 @@ std::optional<QSize> parseSize(const QString &text);
 std::optional<Dither> parseDither(const QString &text);
 // "srgb" or a power from 0.1 to 5.
 std::optional<LightResponse> parseGamma(const QString &text);
+std::optional<Rotation> parseRotation(const QString &text);
+std::optional<Mirror> parseMirror(const QString &text);
 
 QString usageText();
 QString versionText();

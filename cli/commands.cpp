@@ -106,6 +106,7 @@ int runConvert(const Arguments &args, std::FILE *err, bool errIsTerminal)
     settings.light = args.light;
     settings.fit = args.fit;
     settings.background = args.background;
+    settings.placement = args.placement;
     if (args.inputs.contains(StandardStream)) {
         const QString problem = readStandardInput(settings.standardInput, LongestPictureBytes);
         if (!problem.isEmpty()) {

@@ -75,8 +75,9 @@ PreparedPicture preparePicture(const QString &path, const ConversionSettings &se
 {
     const auto load = [&] {
         return path == StandardStream
-                   ? loadFittedPicture(settings.standardInput, settings.fit, settings.background)
-                   : loadFittedPicture(path, settings.fit, settings.background);
+                   ? loadFittedPicture(settings.standardInput, settings.fit, settings.background,
+                                       settings.placement)
+                   : loadFittedPicture(path, settings.fit, settings.background, settings.placement);
     };
     PictureLoad loaded;
     {

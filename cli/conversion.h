@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dither.h"
+#include "core/orientation.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -18,6 +19,7 @@ struct ConversionSettings
     LightResponse light;      // what the dithers balance
     std::optional<QSize> fit; // the canvas every picture is placed on, when set
     QRgb background = 0xFF000000;
+    Placement placement;      // turning, and how the picture is laid on the canvas
     QByteArray standardInput; // the picture named "-", read before the run
 };
 

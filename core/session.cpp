@@ -68,19 +68,19 @@ std::optional<QByteArray> readBinFile(const QString &path)
 // The clipboard's picture, fitted when a fit size is chosen. Encoded pictures are read through the
 // loader, in any format offered, so that their size is checked before they are decoded; a picture this
 // program put there is held as an image already.
-PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit)
+PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit, const Placement &placement)
 {
     if (!data)
         return {};
     if (data->hasFormat(QStringLiteral("application/x-qt-image"))) {
         const QImage image = qvariant_cast<QImage>(data->imageData());
         if (!image.isNull())
-            return fittedPicture(image, fit, FitBackground);
+            return fittedPicture(image, fit, FitBackground, placement);
     }
     for (const QString &format : data->formats()) {
         if (!format.startsWith(QLatin1String("image/")))
             continue;
-        PictureLoad load = loadFittedPicture(data->data(format), fit, FitBackground);
+        PictureLoad load = loadFittedPicture(data->data(format), fit, FitBackground, placement);
         if (load.status() != PictureLoad::Unreadable)
             return load;
     }
@@ -104,8 +104,20 @@ QColor Session::background()
 void Session::setPicture(const QImage &picture)
 {
     m_picture = toRgb32(picture);
+    m_source = m_picture;
+    m_sourceLayout = {m_fitSize, m_placement, false};
     m_hasPicture = true;
+    m_notConverted = true;
     Q_EMIT pictureChanged();
+    Q_EMIT conversionInputChanged();
+}
+
+void Session::setReduction(Dither method)
+{
+    if (method == m_reduction)
+        return;
+    m_reduction = method;
+    Q_EMIT conversionInputChanged();
 }
 
 // An empty box of the given drawing area, showing the background.
@@ -114,7 +126,12 @@ void Session::clearPicture(QSize area)
     if (m_picture.size() != area)
         m_picture = QImage(area, QImage::Format_RGB32);
     m_picture.fill(background());
+    m_source = m_picture;
+    m_sourceLayout = {};
     m_hasPicture = false;
+    // An empty box is no picture to convert: a save still writes the bytes of before.
+    m_notConverted = false;
+    Q_EMIT conversionInputChanged();
 }
 
 void Session::tell(const QString &text, const QString &title, bool foreground)
@@ -168,10 +185,10 @@ void Session::fitAround(FitRule rule)
     Q_EMIT pictureFitted(m_picture.size(), rule);
 }
 
-// A picture file as every road takes it in: fitted when a fit size is chosen.
+// A picture file as every road takes it in: turned and fitted as chosen.
 PictureLoad Session::loadIncoming(const QString &path) const
 {
-    return loadFittedPicture(path, m_fitSize, FitBackground);
+    return loadFittedPicture(path, m_fitSize, FitBackground, m_placement);
 }
 
 void Session::setSource(const QString &path, bool bin)
@@ -215,31 +232,36 @@ void Session::openPicture()
     rememberForSave(*path);
 }
 
-// Reduces the picture to RGB332 by the chosen method and, unless a batch run is going on, paints each
-// pixel back in the colour the display will show. The preview appears in one piece at the end.
+// Reduces the picture as it came in to RGB332 by the chosen method and, unless a batch run is going on,
+// paints each pixel back in the colour the display will show. The preview appears in one piece at the
+// end. The preview is never read back: converting again with another method gives that method's bytes.
 void Session::convertPicture()
 {
     BusyCursor busy;
-    const int width = m_picture.width();
-    const int height = m_picture.height();
+    const int width = m_source.width();
+    const int height = m_source.height();
     Q_EMIT progressStarted(height);
     m_converted = QByteArray(qsizetype(width) * height, Qt::Uninitialized);
     Q_EMIT statusChanged(QStringLiteral("変換中．．．"));
 
     auto *out = reinterpret_cast<uchar *>(m_converted->data());
     if (m_reduction != Dither::None) {
-        // A dither looks at neighbouring pixels, so the whole picture is reduced before any pixel is
-        // painted over; the preview is then the bytes as the display shows them.
-        reduceImage(m_picture, out, m_reduction, m_scratch);
+        // A dither looks at neighbouring pixels, so the whole picture is reduced first; the preview is
+        // then the bytes as the display shows them.
+        reduceImage(m_source, out, m_reduction, m_scratch);
+        if (!m_batchMode)
+            m_picture = QImage(m_source.size(), QImage::Format_RGB32);
         for (int y = 0; y < height; ++y, out += width) {
             if (!m_batchMode)
                 expandRow(out, reinterpret_cast<QRgb *>(m_picture.scanLine(y)), width);
             Q_EMIT progressAdvanced(y);
         }
     } else {
+        if (!m_batchMode)
+            m_picture = m_source; // painted over row by row below, in a copy of its own
         for (int y = 0; y < height; ++y) {
             if (m_batchMode)
-                reduceRow(reinterpret_cast<const QRgb *>(m_picture.constScanLine(y)), out, width);
+                reduceRow(reinterpret_cast<const QRgb *>(m_source.constScanLine(y)), out, width);
             else
                 reduceRowWithPreview(reinterpret_cast<QRgb *>(m_picture.scanLine(y)), out, width);
             out += width;
@@ -247,6 +269,7 @@ void Session::convertPicture()
         }
     }
 
+    m_notConverted = false;
     Q_EMIT pictureChanged();
     Q_EMIT progressFinished();
     Q_EMIT statusChanged(QStringLiteral("変換完了!!"));
@@ -266,6 +289,10 @@ void Session::showConvertedBin()
         paintBin(*m_converted, m_picture, geometry->width(), geometry->height(),
                  [this](int y) { Q_EMIT progressAdvanced(y); });
     }
+    // What the BIN file drew is what a conversion reads next.
+    m_source = m_picture;
+    m_sourceLayout = {std::nullopt, {}, true};
+    Q_EMIT conversionInputChanged();
     Q_EMIT pictureChanged();
     Q_EMIT progressFinished();
     Q_EMIT statusChanged(QStringLiteral("読込完了!!"));
@@ -307,7 +334,7 @@ void Session::saveBin()
 {
     m_dialog.options = Option::ConfirmOverwrite | Option::HideReadOnly;
     m_dialog.nameFilters = BinaryFilters;
-    if (!m_converted) {
+    if (!m_converted && !m_notConverted) {
         // Nothing has been converted or read yet: there is nothing that could be saved.
         tell(QStringLiteral("保存するデータがありません。画像を変換するか、BINファイルを開いて下さい。"),
              Caution);
@@ -320,6 +347,10 @@ void Session::saveBin()
         reportSaveFailure(*path, japaneseReason(problem));
         return;
     }
+    // The file holds the picture shown: one that came in since the last conversion or BIN read is
+    // converted now, as the convert command would.
+    if (m_notConverted)
+        convertPicture();
     if (const Problem problem = saveBytes(*path, *m_converted)) {
         reportSaveFailure(*path, japaneseReason(problem));
         return;
@@ -427,7 +458,8 @@ void Session::copyPicture()
 void Session::pastePicture()
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
-    const PictureLoad load = clipboard ? clipboardPicture(clipboard->mimeData(), m_fitSize) : PictureLoad();
+    const PictureLoad load =
+        clipboard ? clipboardPicture(clipboard->mimeData(), m_fitSize, m_placement) : PictureLoad();
     if (load.status() == PictureLoad::Unreadable) {
         tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
         return;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/comparison.h"
 #include "core/dither.h"
 #include "core/modal.h"
+#include "core/orientation.h"
 #include "core/outputrule.h"
 #include "core/windowlayout.h"
 
@@ -24,7 +26,8 @@ struct PictureLoad;
 // asked for, and messages shown, through the modal seam.
 //
 // The picture and the converted bytes are separate: opening or pasting a picture changes only the
-// picture, and saving a BIN file always writes the converted bytes, whatever picture is shown.
+// picture. Saving a BIN file writes the converted bytes as they are after a conversion or a BIN read;
+// a picture that came in since is converted first, so the file is always the picture shown.
 class Session : public QObject
 {
     Q_OBJECT
@@ -36,6 +39,11 @@ public:
     // the empty box's background. Its size is the box's drawing area.
     const QImage &picture() const { return m_picture; }
     bool hasPicture() const { return m_hasPicture; }
+    // The same picture as it came in, or as a BIN read drew it: without the reduced colours a
+    // conversion paints over it. What a conversion reads.
+    const QImage &sourcePicture() const { return m_source; }
+    // How the source picture was laid out when it came in.
+    const PictureLayout &sourceLayout() const { return m_sourceLayout; }
     // None until the first conversion, BIN file read or drop.
     const std::optional<QByteArray> &convertedBytes() const { return m_converted; }
     // Set by a batch run and cleared only by opening a picture: while it is set, a conversion fills
@@ -45,11 +53,14 @@ public:
 
     // How a conversion reduces the picture; truncation at start. Kept only while the program runs.
     Dither reduction() const { return m_reduction; }
-    void setReduction(Dither method) { m_reduction = method; }
+    void setReduction(Dither method);
     // The display size every picture that comes in is fitted to (shrunk when larger, centred on black),
     // or none: pictures over 640 x 480 are then refused. None at start.
     const std::optional<QSize> &fitSize() const { return m_fitSize; }
     void setFitSize(std::optional<QSize> size) { m_fitSize = size; }
+    // How pictures that come in are turned and laid on the fit size; the plain placement at start.
+    const Placement &placement() const { return m_placement; }
+    void setPlacement(const Placement &placement) { m_placement = placement; }
 
     // Puts a picture in the box; the drawing area takes its size.
     void setPicture(const QImage &picture);
@@ -79,6 +90,8 @@ Q_SIGNALS:
     void progressStarted(int maximum);
     void progressAdvanced(int value);
     void progressFinished();
+    // sourcePicture() or reduction() changed: a view of the conversion to come is out of date.
+    void conversionInputChanged();
 
 private:
     std::optional<QStringList> askForFiles(bool save);
@@ -97,7 +110,12 @@ private:
     OutputRule outputRuleForSave(bool binSave) const;
 
     QImage m_picture;
+    QImage m_source;
     bool m_hasPicture = false;
+    // The picture shown came in (opened, pasted, dropped, taken by a batch run) after the last
+    // conversion or BIN read, so the converted bytes are not its own yet.
+    bool m_notConverted = false;
+    PictureLayout m_sourceLayout;
     std::optional<QByteArray> m_converted;
     bool m_batchMode = false;
     FileDialogState m_dialog;
@@ -107,6 +125,7 @@ private:
     bool m_sourceIsBin = false;
     Dither m_reduction = Dither::None;
     std::optional<QSize> m_fitSize;
+    Placement m_placement;
     ReduceScratch m_scratch;
 };
 

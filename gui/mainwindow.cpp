@@ -3,6 +3,7 @@
 #include "core/modal.h"
 #include "core/session.h"
 #include "gui/aboutdialog.h"
+#include "gui/comparisonwindow.h"
 #include "gui/pictureview.h"
 #include "gui/widgetmodal.h"
 
@@ -127,6 +128,7 @@ void MainWindow::createActions()
     m_convertAction = command("mnucnv", QStringLiteral("変換(&C)"), "imgconv", QStringLiteral("変換"));
     m_quitAction = action("mnuend", QStringLiteral("終了(&X)"));
     m_aboutAction = action("mnuver", QStringLiteral("バージョン情報(&A)"));
+    m_compareAction = action("mnucompare", QStringLiteral("変換前後の比較(&V)..."));
     m_copyAction = action("popcopy", QStringLiteral("コピー"));
     m_pasteAction = action("poppaste", QStringLiteral("ペースト"));
     m_cancelAction = action("popcansel", QStringLiteral("キャンセル"));
@@ -136,6 +138,7 @@ void MainWindow::createActions()
     m_saveBinAction->setShortcut(QKeySequence::Save);
     m_exportBmpAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     m_convertAction->setShortcut(QKeySequence(Qt::Key_F5));
+    m_compareAction->setShortcut(QKeySequence(Qt::Key_F6));
     m_quitAction->setShortcut(QKeySequence::Quit);
     m_copyAction->setShortcut(QKeySequence::Copy);
     m_pasteAction->setShortcut(QKeySequence::Paste);
@@ -157,6 +160,7 @@ void MainWindow::createActions()
     connect(m_convertAction, &QAction::triggered, m_session, &Session::convertPicture);
     connect(m_quitAction, &QAction::triggered, this, [] { Modal::endProgram(); });
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    connect(m_compareAction, &QAction::triggered, this, &MainWindow::showComparison);
     connect(m_copyAction, &QAction::triggered, m_session, &Session::copyPicture);
     connect(m_pasteAction, &QAction::triggered, m_session, &Session::pastePicture);
 }
@@ -175,6 +179,8 @@ void MainWindow::createMenus()
     run->addAction(m_convertAction);
     run->addSeparator();
     addChoiceMenus(run);
+    run->addSeparator();
+    run->addAction(m_compareAction);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     help->setObjectName(QStringLiteral("mnuhlp"));
@@ -223,6 +229,49 @@ void MainWindow::addChoiceMenus(QMenu *run)
     choice(fit, "mnufitnone", QStringLiteral("合わせない（標準）(&N)"), fitTo(std::nullopt));
     choice(fit, "mnufit320", QStringLiteral("320×240(&3)"), fitTo(QSize(320, 240)));
     choice(fit, "mnufit640", QStringLiteral("640×480(&6)"), fitTo(QSize(640, 480)));
+
+    // How a picture lies on the chosen size; only meaningful once a size is chosen.
+    const auto place = [this](auto change) {
+        return [this, change] {
+            Placement placement = m_session->placement();
+            change(placement);
+            m_session->setPlacement(placement);
+        };
+    };
+    fit.first->addSeparator();
+    const auto mode = std::pair{fit.first, new QActionGroup(fit.first)};
+    const auto modeTo = [&](FitMode m) { return place([m](Placement &p) { p.mode = m; }); };
+    choice(mode, "mnufitwhole", QStringLiteral("全体を表示（標準）(&W)"), modeTo(FitMode::Whole));
+    choice(mode, "mnufitfill", QStringLiteral("画面を埋める（はみ出しを切る）(&I)"), modeTo(FitMode::Fill));
+    QAction *enlarge = fit.first->addAction(QStringLiteral("小さい画像を拡大する(&E)"));
+    enlarge->setObjectName(QStringLiteral("mnufitenlarge"));
+    enlarge->setCheckable(true);
+    connect(enlarge, &QAction::toggled, this, [this](bool on) {
+        Placement placement = m_session->placement();
+        placement.enlarge = on;
+        m_session->setPlacement(placement);
+    });
+    const QList<QAction *> layoutChoices = mode.second->actions() << enlarge;
+    const auto enableLayout = [layoutChoices](bool on) {
+        for (QAction *a : layoutChoices)
+            a->setEnabled(on);
+    };
+    enableLayout(false);
+    const QList<QAction *> sizes = fit.second->actions();
+    connect(sizes.first(), &QAction::toggled, this, [enableLayout](bool none) { enableLayout(!none); });
+
+    const auto turn = choiceMenu("mnurotate", QStringLiteral("回転(&O)"));
+    const auto rotateTo = [&](Rotation r) { return place([r](Placement &p) { p.rotation = r; }); };
+    choice(turn, "mnurotnone", QStringLiteral("回転しない（標準）(&N)"), rotateTo(Rotation::None));
+    choice(turn, "mnurot90", QStringLiteral("右に90°(&R)"), rotateTo(Rotation::Quarter));
+    choice(turn, "mnurot180", QStringLiteral("180°(&U)"), rotateTo(Rotation::Half));
+    choice(turn, "mnurot270", QStringLiteral("左に90°(&L)"), rotateTo(Rotation::ThreeQuarters));
+    turn.first->addSeparator();
+    const auto flip = std::pair{turn.first, new QActionGroup(turn.first)};
+    const auto mirrorTo = [&](Mirror m) { return place([m](Placement &p) { p.mirror = m; }); };
+    choice(flip, "mnumirnone", QStringLiteral("反転しない（標準）(&M)"), mirrorTo(Mirror::None));
+    choice(flip, "mnumirh", QStringLiteral("左右反転(&H)"), mirrorTo(Mirror::Horizontal));
+    choice(flip, "mnumirv", QStringLiteral("上下反転(&V)"), mirrorTo(Mirror::Vertical));
 }
 
 void MainWindow::createToolBar()
@@ -308,6 +357,15 @@ void MainWindow::showAbout()
     m_about->show();
     m_about->raise();
     m_about->repaint();
+}
+
+void MainWindow::showComparison()
+{
+    if (!m_comparison)
+        m_comparison = new ComparisonWindow(m_session, this);
+    m_comparison->show();
+    m_comparison->raise();
+    m_comparison->activateWindow();
 }
 
 // Shown at once, so that it is up to date while a long command runs without serving the window.

@@ -14,6 +14,7 @@ class QToolBar;
 namespace lumivert {
 
 class AboutDialog;
+class ComparisonWindow;
 class PictureView;
 class Session;
 
@@ -44,6 +45,7 @@ private:
     void fitOuterSize();
 
     void showAbout();
+    void showComparison();
     void showStatus(const QString &text);
     void showFile(const QString &path);
     void layoutAround(QSize area, FitRule rule);
@@ -70,11 +72,13 @@ private:
     QAction *m_quitAction;
     QAction *m_convertAction;
     QAction *m_aboutAction;
+    QAction *m_compareAction;
     QAction *m_copyAction;
     QAction *m_pasteAction;
     QAction *m_cancelAction;
 
     QPointer<AboutDialog> m_about;
+    QPointer<ComparisonWindow> m_comparison;
 };
 
 } // namespace lumivert

@@ -76,6 +76,11 @@ private Q_SLOTS:
         row("standard input without -o", {"convert", "-"}, "needs -o (-o - for standard output)");
         row("show standard input without -o", {"show", "-"}, "needs -o");
         row("force for convert", {"convert", "-f", "a"}, "does not apply");
+        row("fill without fit", {"convert", "--fill", "a"}, "--fill needs --fit");
+        row("enlarge without fit", {"convert", "--enlarge", "a"}, "--enlarge needs --fit");
+        row("rotate other angle", {"convert", "--rotate", "45", "a"}, "--rotate must be 90, 180 or 270");
+        row("mirror unknown", {"convert", "--mirror", "diagonal", "a"},
+            "--mirror must be horizontal or vertical");
     }
     void usageErrors()
     {

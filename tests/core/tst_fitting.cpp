@@ -1,3 +1,4 @@
+#include "core/orientation.h"
 #include "core/outputnaming.h"
 #include "core/sizelimit.h"
 #include "core/windowlayout.h"
@@ -24,6 +25,10 @@ private Q_SLOTS:
     void layout();
     void proposedSaveName_data();
     void proposedSaveName();
+    void orientation_data();
+    void orientation();
+    void placement_data();
+    void placement();
 };
 
 void TestFitting::sizeLimit_data()
@@ -123,6 +128,91 @@ void TestFitting::proposedSaveName()
     QCOMPARE(result.has_value(), cut);
     if (cut)
         QCOMPARE(*result, expected);
+}
+
+Q_DECLARE_METATYPE(lumivert::Rotation)
+Q_DECLARE_METATYPE(lumivert::Mirror)
+Q_DECLARE_METATYPE(lumivert::FitMode)
+
+// Where the top-left pixel of a 3 x 2 picture lands, as one would turn a print in the hand.
+void TestFitting::orientation_data()
+{
+    QTest::addColumn<Rotation>("rotation");
+    QTest::addColumn<Mirror>("mirror");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("corner");
+
+    QTest::newRow("upright") << Rotation::None << Mirror::None << QSize(3, 2) << QPoint(0, 0);
+    QTest::newRow("90 clockwise") << Rotation::Quarter << Mirror::None << QSize(2, 3) << QPoint(1, 0);
+    QTest::newRow("180") << Rotation::Half << Mirror::None << QSize(3, 2) << QPoint(2, 1);
+    QTest::newRow("270 clockwise") << Rotation::ThreeQuarters << Mirror::None << QSize(2, 3) << QPoint(0, 2);
+    QTest::newRow("left-right") << Rotation::None << Mirror::Horizontal << QSize(3, 2) << QPoint(2, 0);
+    QTest::newRow("top-bottom") << Rotation::None << Mirror::Vertical << QSize(3, 2) << QPoint(0, 1);
+    QTest::newRow("90, then left-right")
+        << Rotation::Quarter << Mirror::Horizontal << QSize(2, 3) << QPoint(0, 0);
+}
+
+void TestFitting::orientation()
+{
+    QFETCH(Rotation, rotation);
+    QFETCH(Mirror, mirror);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, corner);
+    QImage picture(3, 2, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    picture.setPixel(0, 0, qRgb(255, 0, 0));
+    const QImage turned = oriented(picture, rotation, mirror);
+    QCOMPARE(turned.size(), size);
+    QCOMPARE(turned.pixel(corner), qRgb(255, 0, 0));
+}
+
+// The part of a 320 x 240 screen that a white picture covers.
+void TestFitting::placement_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<FitMode>("mode");
+    QTest::addColumn<bool>("enlarge");
+    QTest::addColumn<Rotation>("rotation");
+    QTest::addColumn<QRect>("covered");
+
+    QTest::newRow("portrait, whole") << QSize(300, 400) << FitMode::Whole << false << Rotation::None
+                                     << QRect(70, 0, 180, 240);
+    QTest::newRow("portrait, fill") << QSize(600, 800) << FitMode::Fill << false << Rotation::None
+                                    << QRect(0, 0, 320, 240);
+    QTest::newRow("fill without enlarging")
+        << QSize(300, 400) << FitMode::Fill << false << Rotation::None << QRect(10, 0, 300, 240);
+    QTest::newRow("portrait turned, whole")
+        << QSize(300, 400) << FitMode::Whole << false << Rotation::Quarter << QRect(0, 0, 320, 240);
+    QTest::newRow("small, whole") << QSize(100, 50) << FitMode::Whole << false << Rotation::None
+                                  << QRect(110, 95, 100, 50);
+    QTest::newRow("small, enlarged") << QSize(100, 50) << FitMode::Whole << true << Rotation::None
+                                     << QRect(0, 40, 320, 160);
+    QTest::newRow("small, fill without enlarging")
+        << QSize(100, 50) << FitMode::Fill << false << Rotation::None << QRect(110, 95, 100, 50);
+    QTest::newRow("wide strip, fill")
+        << QSize(1000, 100) << FitMode::Fill << false << Rotation::None << QRect(0, 70, 320, 100);
+}
+
+void TestFitting::placement()
+{
+    QFETCH(QSize, picture);
+    QFETCH(FitMode, mode);
+    QFETCH(bool, enlarge);
+    QFETCH(Rotation, rotation);
+    QFETCH(QRect, covered);
+    QImage white(picture, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const QImage screen = placeOnBox(white, picture, QSize(320, 240),
+                                     Placement{mode, enlarge, rotation, Mirror::None}, qRgb(0, 0, 0));
+    QCOMPARE(screen.size(), QSize(320, 240));
+    QRect found;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            if (screen.pixel(x, y) != qRgb(0, 0, 0))
+                found |= QRect(x, y, 1, 1);
+        }
+    }
+    QCOMPARE(found, covered);
 }
 
 QTEST_GUILESS_MAIN(TestFitting)

@@ -1,6 +1,7 @@
 #include "uitest.h"
 
 #include "gui/aboutdialog.h"
+#include "gui/comparisonwindow.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -90,13 +91,22 @@ private Q_SLOTS:
                               "mnubat=自動処理(&B)", "mnuasav=名前を付けてＢＩＮファイルを保存(&A)",
                               "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-", "mnuend=終了(&X)"}));
         QCOMPARE(items("mnugo"), (QStringList{"mnucnv=変換(&C)", "-", "mnumethod=減色方法(&M)",
-                                              "mnufit=画面サイズに合わせる(&F)"}));
+                                              "mnufit=画面サイズに合わせる(&F)", "mnurotate=回転(&O)", "-",
+                                              "mnucompare=変換前後の比較(&V)..."}));
         QCOMPARE(items("mnumethod"),
                  (QStringList{"mnutrunc=切り捨て（標準）(&T)", "mnunearest=最も近い色(&N)",
                               "mnudiffuse=誤差拡散(&E)", "mnuordered=組織的ディザ(&D)"}));
-        QCOMPARE(items("mnufit"), (QStringList{"mnufitnone=合わせない（標準）(&N)", "mnufit320=320×240(&3)",
-                                               "mnufit640=640×480(&6)"}));
-        for (const char *chosen : {"mnutrunc", "mnufitnone"}) { // the radio items chosen at start
+        QCOMPARE(items("mnufit"),
+                 (QStringList{"mnufitnone=合わせない（標準）(&N)", "mnufit320=320×240(&3)",
+                              "mnufit640=640×480(&6)", "-", "mnufitwhole=全体を表示（標準）(&W)",
+                              "mnufitfill=画面を埋める（はみ出しを切る）(&I)",
+                              "mnufitenlarge=小さい画像を拡大する(&E)"}));
+        QCOMPARE(items("mnurotate"), (QStringList{"mnurotnone=回転しない（標準）(&N)", "mnurot90=右に90°(&R)",
+                                                  "mnurot180=180°(&U)", "mnurot270=左に90°(&L)", "-",
+                                                  "mnumirnone=反転しない（標準）(&M)", "mnumirh=左右反転(&H)",
+                                                  "mnumirv=上下反転(&V)"}));
+        // the radio items chosen at start
+        for (const char *chosen : {"mnutrunc", "mnufitnone", "mnufitwhole", "mnurotnone", "mnumirnone"}) {
             QAction *item = f.window->findChild<QAction *>(QString::fromLatin1(chosen));
             QVERIFY(item->isChecked() && item->actionGroup()->isExclusive());
         }
@@ -475,6 +485,59 @@ private Q_SLOTS:
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 0);
         QVERIFY(readFile(f.path("cli.BIN")) == bytes);
+    }
+
+    // The layout items pass their choice on; fill and enlarge wait for a size to fill.
+    void placementChoices_data()
+    {
+        QTest::addColumn<QString>("choices");
+        QTest::addColumn<QString>("shown"); // the session's placement, as the comparison names it
+        QTest::newRow("none") << "mnufitfill mnufitenlarge"
+                              << "合わせない（標準）";
+        QTest::newRow("fill, enlarged") << "mnufit320 mnufitfill mnufitenlarge"
+                                        << "320×240・画面を埋める・拡大あり";
+        QTest::newRow("turned and mirrored") << "mnurot270 mnumirh mnurot90 mnumirv"
+                                             << "合わせない（標準）・右に90°・上下反転";
+        QTest::newRow("back to the design's") << "mnufit640 mnufitfill mnurot180 mnufitwhole mnurotnone"
+                                              << "640×480・全体を表示";
+    }
+    void placementChoices()
+    {
+        QFETCH(QString, choices);
+        QFETCH(QString, shown);
+        WindowFixture f;
+        for (const QString &item : choices.split(QLatin1Char(' ')))
+            f.trigger(qPrintable(item));
+        QCOMPARE(layoutName({f.session().fitSize(), f.session().placement(), false}), shown);
+    }
+
+    // The comparison shows the method chosen at once, by a conversion of its own.
+    void comparisonFollowsTheMethod()
+    {
+        WindowFixture f;
+        f.session().setPicture(patternImage(64, 48));
+        f.trigger("mnucnv");
+        const QByteArray converted = *f.session().convertedBytes();
+        const QImage preview = f.session().picture();
+        f.trigger("mnucompare");
+        auto *comparison = f.window->findChild<ComparisonWindow *>();
+        QVERIFY(comparison && comparison->isVisible());
+        f.trigger("mnudiffuse");
+        QCOMPARE(comparison->afterImage(), unitPreview(patternImage(64, 48), Dither::FloydSteinberg));
+        QVERIFY(comparison->description().startsWith(QStringLiteral("減色方法: 誤差拡散")));
+        QCOMPARE(*f.session().convertedBytes(), converted);
+        QCOMPARE(f.session().picture(), preview);
+
+        comparison->setZoom({1});
+        comparison->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(comparison));
+        QTest::keyClick(comparison, Qt::Key_Plus);
+        QTest::keyClick(comparison, Qt::Key_Plus);
+        QCOMPARE(comparison->zoom().factor, 3);
+        QTest::keyClick(comparison, Qt::Key_Space);
+        QCOMPARE(comparison->view(), ComparisonWindow::View::After);
+        QTest::keyClick(comparison, Qt::Key_Space);
+        QCOMPARE(comparison->view(), ComparisonWindow::View::Before);
     }
 
     void oneAboutBox()
