@@ -169,7 +169,7 @@ int runShow(const Arguments &args, std::FILE *err)
         return SomeFailed;
     };
     if (!isRepresentable(input))
-        return fail(QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it"));
+        return fail(unrepresentableName());
     // A picture of that name may be the user's own (show a.BIN beside the a.png it came from).
     if (args.output.isEmpty() && !args.force && QFileInfo(output).exists())
         return fail(QStringLiteral("%1 already exists; not replaced (name it with -o, or give --force)")
@@ -216,33 +216,27 @@ int runShow(const Arguments &args, std::FILE *err)
     return AllDone;
 }
 
-FileInfoLine describeFile(const QString &path)
+namespace {
+
+QString describeBin(qint64 length)
 {
-    if (!isRepresentable(path))
-        return {QString(), QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it")};
-    // Opened before anything else: only a plain file has a length worth telling.
-    const OpenedFile opened = openRegularFile(path);
-    // The system's own words say that it could not be opened; a cause of ours says what the file is.
-    if (!opened.problem.detail.isEmpty())
-        return {QString(), QStringLiteral("cannot open: %1").arg(opened.problem.detail)};
-    if (!opened.ok())
-        return {QString(), englishReason(opened.problem)};
-    const qint64 fileLength = opened.file->size();
+    const auto geometry = binGeometry(length);
+    return geometry ? QStringLiteral("BIN %1 (%2 bytes)").arg(sizeText(*geometry)).arg(length)
+                    : QStringLiteral("BIN of %1 bytes, no known size").arg(length);
+}
 
-    const auto describeBin = [](qint64 length) {
-        const auto geometry = binGeometry(length);
-        return geometry ? QStringLiteral("BIN %1 (%2 bytes)").arg(sizeText(*geometry)).arg(length)
-                        : QStringLiteral("BIN of %1 bytes, no known size").arg(length);
-    };
-    if (lowerSuffix(path) == QLatin1String("bin"))
-        return {describeBin(fileLength), QString()};
-
-    // Read as convert --fit reads it, so that what this calls a picture converts: checked as fully,
-    // and a large photograph shrunk while it is decoded.
+// Read as convert --fit reads it, so that what info calls a picture converts: checked as fully, and a
+// large photograph shrunk while it is decoded.
+PictureOptions infoOptions()
+{
     PictureOptions options;
     options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
-    clearLibraryMessages();
-    const PictureLoad load = loadPicture(opened.file.get(), options);
+    return options;
+}
+
+// What content of `length` bytes is, from its load as a picture.
+FileInfoLine describeLoaded(const PictureLoad &load, qint64 length)
+{
     if (load.loaded()) {
         QString text =
             QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format));
@@ -257,9 +251,30 @@ FileInfoLine describeFile(const QString &path)
         return {QString(), QStringLiteral("cannot read the picture: %1").arg(englishReason(load.problem)) +
                                (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said))};
     }
-    if (binGeometry(fileLength))
-        return {describeBin(fileLength), QString()};
+    if (binGeometry(length))
+        return {describeBin(length), QString()};
     return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
+}
+
+} // namespace
+
+FileInfoLine describeFile(const QString &path)
+{
+    if (!isRepresentable(path))
+        return {QString(), unrepresentableName()};
+    // Opened before anything else: only a plain file has a length worth telling.
+    const OpenedFile opened = openRegularFile(path);
+    // The system's own words say that it could not be opened; a cause of ours says what the file is.
+    if (!opened.problem.detail.isEmpty())
+        return {QString(), QStringLiteral("cannot open: %1").arg(opened.problem.detail)};
+    if (!opened.ok())
+        return {QString(), englishReason(opened.problem)};
+    const qint64 fileLength = opened.file->size();
+
+    if (lowerSuffix(path) == QLatin1String("bin"))
+        return {describeBin(fileLength), QString()};
+    clearLibraryMessages();
+    return describeLoaded(loadPicture(opened.file.get(), infoOptions()), fileLength);
 }
 
 namespace {
@@ -271,16 +286,8 @@ FileInfoLine describeStandardInput()
     const QString problem = readStandardInput(bytes, std::max(LongestPictureBytes, LongestBinBytes));
     if (!problem.isEmpty())
         return {QString(), problem};
-    PictureOptions options;
-    options.fitInto = QSize(MaxPictureWidth, MaxPictureHeight);
     clearLibraryMessages();
-    const PictureLoad load = loadPicture(bytes, options);
-    if (load.loaded())
-        return {QStringLiteral("picture %1 %2").arg(sizeText(load.size), QString::fromLatin1(load.format)),
-                QString()};
-    if (const auto geometry = binGeometry(bytes.size()))
-        return {QStringLiteral("BIN %1 (%2 bytes)").arg(sizeText(*geometry)).arg(bytes.size()), QString()};
-    return {QString(), QStringLiteral("neither a picture nor a BIN file of a known length")};
+    return describeLoaded(loadPicture(bytes, infoOptions()), bytes.size());
 }
 
 } // namespace

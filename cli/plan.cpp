@@ -53,10 +53,14 @@ bool isDirectory(const QString &path)
 #endif
 }
 
+} // namespace
+
 QString unrepresentableName()
 {
     return QStringLiteral("the name is not valid UTF-8, so the file cannot be opened by it");
 }
+
+namespace {
 
 void collectPictures(const QString &folder, bool recursive, const QStringList &extensions,
                      FolderPictures &found)

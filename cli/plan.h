@@ -55,6 +55,9 @@ FolderPictures picturesInFolder(const QString &folder, bool recursive, const QSt
 // are not UTF-8 (as decodeArgument keeps them), which Qt's own listing leaves out.
 QString readFolder(const QString &folder, QStringList *unrepresentable);
 
+// Why a name that is not valid UTF-8 is not opened.
+QString unrepresentableName();
+
 // Why an input's output is not written, for its error line.
 QString outputRefusal(const QString &output, const Problem &problem);
 

@@ -74,19 +74,11 @@ QByteArray bmpFormat()
 }
 
 // The colour channels as stored: alpha in a bitmap is ignored, as Windows ignores it when it shows
-// one. Formats whose transparency is real are shown over white instead (toRgb32).
+// one (Qt's conversion to RGB32 drops it without blending). Formats whose transparency is real are
+// shown over white instead (toRgb32).
 QImage withoutAlpha(const QImage &image)
 {
-    if (!image.hasAlphaChannel())
-        return toRgb32(image);
-    QImage opaque = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < opaque.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(opaque.scanLine(y));
-        for (int x = 0; x < opaque.width(); ++x)
-            row[x] |= 0xFF000000u;
-    }
-    opaque.reinterpretAsFormat(QImage::Format_RGB32);
-    return opaque;
+    return image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_RGB32) : toRgb32(image);
 }
 
 // Qt's readers give what they decoded of a file that ends early, with the rest left blank, and call it

@@ -47,12 +47,7 @@ void PictureView::mousePressEvent(QMouseEvent *event)
 // turned away: the program never takes the source's data.
 void PictureView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!(event->possibleActions() & Qt::CopyAction)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    dragMoveEvent(event);
 }
 
 void PictureView::dragMoveEvent(QDragMoveEvent *event)
