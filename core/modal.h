@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <optional>
 
 namespace lumivert {
@@ -51,8 +50,8 @@ struct FileRequest
     bool save = false;
 };
 
-// Shows modal things for real. The window program installs one at start; without one, and without a
-// script, every question is cancelled and every message goes unseen.
+// Shows modal things. The window program installs the real one at start, tests a scripted one; without
+// one every question is cancelled and every message goes unseen.
 class ModalPresenter
 {
 public:
@@ -68,37 +67,11 @@ public:
 namespace Modal {
 
 void setPresenter(ModalPresenter *presenter);
+ModalPresenter *presenter();
 void message(const Message &message);
 std::optional<QStringList> chooseFiles(const FileRequest &request);
 void endProgram();
 
 } // namespace Modal
-
-// While a ModalScript exists nothing is shown: its queued answers are given instead and what would
-// have been shown is recorded, so no test ever blocks on a dialog.
-class ModalScript
-{
-public:
-    ModalScript();
-    ~ModalScript();
-    ModalScript(const ModalScript &) = delete;
-    ModalScript &operator=(const ModalScript &) = delete;
-
-    static ModalScript *current();
-
-    // Answers for the file dialog, in order: the files chosen, or an empty list for cancel. With no
-    // answer left, the dialog is cancelled.
-    std::deque<QStringList> fileAnswers;
-
-    QList<Message> messages;
-    QList<FileRequest> fileRequests;
-    int endRequests = 0;
-
-    void answerFile(const QString &path) { fileAnswers.push_back({path}); }
-    void answerFiles(const QStringList &paths) { fileAnswers.push_back(paths); }
-    void cancelFile() { fileAnswers.push_back({}); }
-    QStringList messageTexts() const;
-    QStringList messageTitles() const;
-};
 
 } // namespace lumivert

@@ -4,18 +4,15 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <optional>
-
 namespace lumivert::ScreenInfo {
 
 namespace {
 
-struct Fixed
+Source &source()
 {
-    int depth;
-    int width;
-};
-std::optional<Fixed> fixed;
+    static Source measured;
+    return measured;
+}
 
 const QScreen *screenOf(const QWidget *window)
 {
@@ -28,30 +25,25 @@ const QScreen *screenOf(const QWidget *window)
 
 int depth(const QWidget *window)
 {
-    if (fixed)
-        return fixed->depth;
+    if (source())
+        return source()(window).depth;
     const QScreen *screen = screenOf(window);
     return screen ? screen->depth() : 0;
 }
 
 int width(const QWidget *window)
 {
-    if (fixed)
-        return fixed->width;
+    if (source())
+        return source()(window).width;
     const QScreen *screen = screenOf(window);
     // The display's own pixels: under a scale factor the logical width is smaller than the screen. Qt
     // rounded the logical width, so under a fractional factor this may be one pixel off.
     return screen ? qRound(screen->geometry().width() * screen->devicePixelRatio()) : 0;
 }
 
-void setOverride(int depth, int width)
+void setSource(Source measure)
 {
-    fixed = Fixed{depth, width};
-}
-
-void clearOverride()
-{
-    fixed.reset();
+    source() = std::move(measure);
 }
 
 } // namespace lumivert::ScreenInfo

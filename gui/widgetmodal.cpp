@@ -126,42 +126,24 @@ void WidgetModalPresenter::endProgram()
 }
 
 namespace {
-PopupScript *activePopupScript = nullptr;
+PopupShower &popupShower()
+{
+    static PopupShower shower;
+    return shower;
+}
 } // namespace
 
-PopupScript::PopupScript()
+void setPopupShower(PopupShower shower)
 {
-    Q_ASSERT(!activePopupScript);
-    activePopupScript = this;
-}
-
-PopupScript::~PopupScript()
-{
-    activePopupScript = nullptr;
-}
-
-PopupScript *PopupScript::current()
-{
-    return activePopupScript;
+    popupShower() = std::move(shower);
 }
 
 void execPopupMenu(QMenu *menu, const QPoint &globalPos)
 {
-    if (PopupScript *script = PopupScript::current()) {
-        ++script->opened;
-        if (script->choices.empty())
-            return;
-        const QString name = script->choices.front();
-        script->choices.pop_front();
-        for (QAction *action : menu->actions()) {
-            if (!name.isEmpty() && action->objectName() == name) {
-                action->trigger();
-                return;
-            }
-        }
-        return;
-    }
-    menu->exec(globalPos);
+    if (popupShower())
+        popupShower()(menu, globalPos);
+    else
+        menu->exec(globalPos);
 }
 
 } // namespace lumivert

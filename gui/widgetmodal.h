@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include <deque>
+#include <functional>
 
 class QMenu;
 class QPoint;
@@ -20,25 +20,12 @@ public:
     void endProgram() override;
 };
 
-// While a PopupScript exists no popup menu is shown: its queued choices are taken instead, so no
-// window test ever blocks on a menu.
-class PopupScript
-{
-public:
-    PopupScript();
-    ~PopupScript();
-    PopupScript(const PopupScript &) = delete;
-    PopupScript &operator=(const PopupScript &) = delete;
-
-    static PopupScript *current();
-
-    // Object names of the items to choose, in order; "" or none left closes the menu unchosen.
-    std::deque<QString> choices;
-    int opened = 0;
-};
-
-// Opens `menu` at `globalPos` and carries out the item chosen; while a PopupScript exists, the script
-// chooses instead.
+// Opens `menu` at `globalPos` and carries out the item chosen, through the popup shower in place.
 void execPopupMenu(QMenu *menu, const QPoint &globalPos);
+
+// What shows popup menus: the menu itself at the pointer unless another is put in place (tests choose
+// items without showing anything). An empty function puts the real one back.
+using PopupShower = std::function<void(QMenu *menu, const QPoint &globalPos)>;
+void setPopupShower(PopupShower shower);
 
 } // namespace lumivert

@@ -1,9 +1,9 @@
-#include "core/modal.h"
 #include "core/pictureloader.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
 #include "core/session.h"
 #include "tests/robust/hostilejpeg.h"
+#include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/modal.h"
 #include "core/session.h"
 #include "core/windowlayout.h"
+#include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
 
 #include <QImage>

@@ -1,7 +1,8 @@
-#include "core/modal.h"
 #include "gui/screeninfo.h"
 #include "gui/splashscreen.h"
+#include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
+#include "uitest.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -21,7 +22,7 @@ private Q_SLOTS:
     void cleanup()
     {
         script.reset();
-        ScreenInfo::clearOverride();
+        fixScreen({});
     }
 
     void failingDisplayWarnsAndEnds_data()
@@ -42,7 +43,7 @@ private Q_SLOTS:
         QFETCH(int, depth);
         QFETCH(int, width);
         QFETCH(QString, text);
-        ScreenInfo::setOverride(depth, width);
+        fixScreen({{depth, width}});
         QPointer<SplashScreen> splash = new SplashScreen;
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
@@ -58,7 +59,7 @@ private Q_SLOTS:
 
     void fourthPassingCheckOpensMainWindow()
     {
-        ScreenInfo::setOverride(24, 800);
+        fixScreen({{24, 800}});
         QPointer<SplashScreen> splash = new SplashScreen;
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
@@ -75,7 +76,7 @@ private Q_SLOTS:
 
     void clickBeforeFirstCheckSkipsTheChecks()
     {
-        ScreenInfo::setOverride(16, 640); // would fail both checks
+        fixScreen({{16, 640}}); // would fail both checks
         QPointer<SplashScreen> splash = new SplashScreen;
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
@@ -88,7 +89,7 @@ private Q_SLOTS:
 
     void clickAfterSecondCheckKeepsMeasuredWidth()
     {
-        ScreenInfo::setOverride(32, 1280);
+        fixScreen({{32, 1280}});
         auto *splash = new SplashScreen;
         QSignalSpy finished(splash, &SplashScreen::finished);
         splash->show();
@@ -104,7 +105,7 @@ private Q_SLOTS:
     {
         if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED"))
             QSKIP("time windows are measured by the plain build's run");
-        ScreenInfo::setOverride(24, 1024);
+        fixScreen({{24, 1024}});
         QElapsedTimer clock;
         clock.start();
         auto *splash = new SplashScreen;

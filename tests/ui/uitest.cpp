@@ -1,7 +1,10 @@
 #include "uitest.h"
 
+#include "gui/screeninfo.h"
+
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTest>
 #include <QToolButton>
@@ -39,4 +42,41 @@ void WindowFixture::trigger(const char *name) const
     auto *action = window->findChild<QAction *>(QString::fromLatin1(name));
     QVERIFY2(action, name);
     action->trigger();
+}
+
+namespace lumivert {
+
+PopupScript::PopupScript()
+{
+    setPopupShower([this](QMenu *menu, const QPoint &) {
+        ++opened;
+        if (choices.empty())
+            return;
+        const QString name = choices.front();
+        choices.pop_front();
+        for (QAction *action : menu->actions()) {
+            if (!name.isEmpty() && action->objectName() == name) {
+                action->trigger();
+                return;
+            }
+        }
+    });
+}
+
+PopupScript::~PopupScript()
+{
+    setPopupShower({});
+}
+
+} // namespace lumivert
+
+void fixScreen(std::optional<std::pair<int, int>> depthAndWidth)
+{
+    if (!depthAndWidth) {
+        lumivert::ScreenInfo::setSource({});
+        return;
+    }
+    lumivert::ScreenInfo::setSource([fixed = *depthAndWidth](const QWidget *) {
+        return lumivert::ScreenInfo::Measure{fixed.first, fixed.second};
+    });
 }

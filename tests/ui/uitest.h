@@ -1,21 +1,46 @@
 #pragma once
 
-#include "core/modal.h"
 #include "core/session.h"
 #include "gui/mainwindow.h"
 #include "gui/widgetmodal.h"
+#include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
 
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <memory>
+#include <optional>
+#include <utility>
 
 using namespace lumivert::test;
 
 class QLabel;
 class QProgressBar;
+
+namespace lumivert {
+
+// While a PopupScript exists no popup menu is shown: its queued choices are taken instead, so no
+// window test ever blocks on a menu.
+class PopupScript
+{
+public:
+    PopupScript();
+    ~PopupScript();
+    PopupScript(const PopupScript &) = delete;
+    PopupScript &operator=(const PopupScript &) = delete;
+
+    // Object names of the items to choose, in order; "" or none left closes the menu unchosen.
+    std::deque<QString> choices;
+    int opened = 0;
+};
+
+} // namespace lumivert
+
+// The display checks measure a screen of this depth and width until fixScreen({}) puts the real one back.
+void fixScreen(std::optional<std::pair<int, int>> depthAndWidth);
 
 // What every window test needs: a main window whose dialogs and message boxes are answered by a
 // script, in a folder of its own.
