@@ -1,11 +1,11 @@
 // Timings of what a conversion, a BIN load and a BMP export spend their time in, on one
 // deterministic 640 x 480 picture. Usage: bench_convert [repetitions]  (default 300)
 
-#include "core/binformat.h"
-#include "core/bmpfile.h"
-#include "core/dither.h"
-#include "core/rgb332.h"
-#include "core/savefile.h"
+#include "core/colour/dither.h"
+#include "core/colour/rgb332.h"
+#include "core/files/savefile.h"
+#include "core/formats/binformat.h"
+#include "core/formats/bmpfile.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,7 +1,7 @@
 // Timings of the window's own commands on full-size input, offscreen: the conversion with its
 // preview and progress bar, and opening a 640 x 480 BIN file with its painting, each shown by the
 // real main window.
-#include "core/session.h"
+#include "app/session.h"
 #include "gui/mainwindow.h"
 #include "tests/support/modalscript.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dither.h"
-#include "core/orientation.h"
+#include "core/colour/dither.h"
+#include "core/formats/orientation.h"
 
 #include <QRgb>
 #include <QSize>

@@ -6,13 +6,13 @@
 #include "cli/plan.h"
 #include "cli/reporter.h"
 #include "cli/runner.h"
-#include "core/binformat.h"
-#include "core/bmpfile.h"
-#include "core/fileidentity.h"
-#include "core/pictureloader.h"
-#include "core/regularfile.h"
-#include "core/savefile.h"
-#include "core/sizelimit.h"
+#include "core/files/fileidentity.h"
+#include "core/files/regularfile.h"
+#include "core/files/savefile.h"
+#include "core/formats/binformat.h"
+#include "core/formats/bmpfile.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/sizelimit.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -4,11 +4,11 @@
 #include "cli/names.h"
 #include "cli/plan.h"
 #include "cli/reporter.h"
-#include "core/fittedpicture.h"
-#include "core/pictureloader.h"
-#include "core/regularfile.h"
-#include "core/savefile.h"
-#include "core/sizelimit.h"
+#include "core/files/regularfile.h"
+#include "core/files/savefile.h"
+#include "core/formats/fittedpicture.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/sizelimit.h"
 
 #include <QDir>
 #include <QFileInfo>

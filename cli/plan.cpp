@@ -2,9 +2,9 @@
 
 #include "cli/names.h"
 #include "cli/reporter.h"
-#include "core/fileidentity.h"
-#include "core/outputrule.h"
-#include "core/regularfile.h"
+#include "core/files/fileidentity.h"
+#include "core/files/outputrule.h"
+#include "core/files/regularfile.h"
 
 #include <QDir>
 #include <QFileInfo>

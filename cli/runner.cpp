@@ -1,7 +1,7 @@
 #include "cli/runner.h"
 
 #include "cli/reporter.h"
-#include "core/pictureloader.h"
+#include "core/formats/pictureloader.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>

@@ -2,11 +2,11 @@
 // Few inputs have one of the two lengths that show a picture, so each input is also tried as a
 // BIN of such a length: the first byte picks the length, the rest is repeated to fill it.
 
-#include "core/binformat.h"
-#include "core/bmpfile.h"
-#include "core/pictureloader.h"
-#include "core/rgb332.h"
-#include "core/savefile.h"
+#include "core/colour/rgb332.h"
+#include "core/files/savefile.h"
+#include "core/formats/binformat.h"
+#include "core/formats/bmpfile.h"
+#include "core/formats/pictureloader.h"
 #include "fuzzcheck.h"
 
 #include <QByteArray>

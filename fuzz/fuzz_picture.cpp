@@ -2,13 +2,13 @@
 // way the window runs it (with the preview) and the way a batch run does (without); and loading
 // for a fit into a small box, as the command line's --fit does.
 
-#include "core/binformat.h"
-#include "core/bmpfile.h"
-#include "core/pictureloader.h"
-#include "core/rgb332.h"
-#include "core/savefile.h"
-#include "core/scaletofit.h"
-#include "core/sizelimit.h"
+#include "core/colour/rgb332.h"
+#include "core/files/savefile.h"
+#include "core/formats/binformat.h"
+#include "core/formats/bmpfile.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/scaletofit.h"
+#include "core/formats/sizelimit.h"
 #include "fuzzcheck.h"
 
 #include <QByteArray>

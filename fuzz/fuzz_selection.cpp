@@ -1,9 +1,9 @@
 // Any bytes as the names a file dialog returns (read both as UTF-8 and as UTF-16, NUL between names),
 // the names the program derives from each with either separator, and the folder proposed for them all.
 
-#include "core/filedialogtext.h"
-#include "core/fileidentity.h"
-#include "core/outputnaming.h"
+#include "app/filedialogtext.h"
+#include "app/outputnaming.h"
+#include "core/files/fileidentity.h"
 #include "fuzzcheck.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "gui/aboutdialog.h"
 
-#include "core/splashlogic.h"
+#include "app/splashlogic.h"
 #include "gui/fonts.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "gui/comparisonwindow.h"
 
-#include "core/session.h"
+#include "app/session.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/comparison.h"
+#include "app/comparison.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "core/session.h"
+#include "app/session.h"
 #include "gui/application.h"
 #include "gui/mainwindow.h"
 #include "gui/splashscreen.h"

@@ -1,7 +1,7 @@
 #include "gui/mainwindow.h"
 
-#include "core/modal.h"
-#include "core/session.h"
+#include "app/modal.h"
+#include "app/session.h"
 #include "gui/aboutdialog.h"
 #include "gui/comparisonwindow.h"
 #include "gui/pictureview.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/windowlayout.h"
+#include "app/windowlayout.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "gui/splashscreen.h"
 
-#include "core/modal.h"
-#include "core/splashlogic.h"
+#include "app/modal.h"
+#include "app/splashlogic.h"
 #include "gui/fonts.h"
 #include "gui/screeninfo.h"
 

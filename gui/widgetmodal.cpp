@@ -1,6 +1,6 @@
 #include "gui/widgetmodal.h"
 
-#include "core/filedialogtext.h"
+#include "app/filedialogtext.h"
 
 #include <QAction>
 #include <QApplication>

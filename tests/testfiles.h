@@ -2,7 +2,7 @@
 
 // Pictures and files that the window and session tests make and read.
 
-#include "core/rgb332.h"
+#include "core/colour/rgb332.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "core/pictureloader.h"
-#include "core/rgb332.h"
-#include "core/scaletofit.h"
+#include "core/colour/rgb332.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/scaletofit.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Runs the built lumivert-cli on pictures made here and checks its files, exit statuses and messages.
-#include "core/binformat.h"
-#include "core/pictureloader.h"
-#include "core/rgb332.h"
-#include "core/scaletofit.h"
+#include "core/colour/rgb332.h"
+#include "core/formats/binformat.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/scaletofit.h"
 #include "tests/madebitmaps.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "core/rgb332.h"
+#include "core/colour/rgb332.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "cli/names.h"
 #include "cli/plan.h"
 #include "cli/reporter.h"
-#include "core/outputrule.h"
+#include "core/files/outputrule.h"
 
 #include <QDir>
 #include <QFile>

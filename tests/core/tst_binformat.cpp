@@ -1,4 +1,4 @@
-#include "core/binformat.h"
+#include "core/formats/binformat.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "core/dither.h"
-#include "core/rgb332.h"
-#include "core/scaletofit.h"
+#include "core/colour/dither.h"
+#include "core/colour/rgb332.h"
+#include "core/formats/scaletofit.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
-#include "core/orientation.h"
-#include "core/outputnaming.h"
-#include "core/sizelimit.h"
-#include "core/windowlayout.h"
+#include "app/outputnaming.h"
+#include "app/windowlayout.h"
+#include "core/formats/orientation.h"
+#include "core/formats/sizelimit.h"
 
 #include <QTest>
 

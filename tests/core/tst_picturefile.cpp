@@ -1,7 +1,7 @@
-#include "core/pictureloader.h"
-#include "core/rgb332.h"
-#include "core/scaletofit.h"
-#include "core/sizelimit.h"
+#include "core/colour/rgb332.h"
+#include "core/formats/pictureloader.h"
+#include "core/formats/scaletofit.h"
+#include "core/formats/sizelimit.h"
 #include "tests/madebitmaps.h"
 #include "tests/testfiles.h"
 

@@ -1,6 +1,6 @@
-#include "core/bmpfile.h"
-#include "core/japanesereasons.h"
-#include "core/savefile.h"
+#include "app/japanesereasons.h"
+#include "core/files/savefile.h"
+#include "core/formats/bmpfile.h"
 #include "tests/testfiles.h"
 
 #include <QDir>

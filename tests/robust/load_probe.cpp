@@ -1,7 +1,7 @@
 // Loads one picture under the size limit and reports the outcome and the peak resident memory.
 // usage: load_probe FILE [fit]   prints "<status> <peak KiB> <milliseconds>"; with `fit`, the picture is
 // read to fit into 640 x 480 as convert --fit reads it.
-#include "core/pictureloader.h"
+#include "core/formats/pictureloader.h"
 
 #include <QCoreApplication>
 

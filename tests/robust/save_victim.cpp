@@ -5,8 +5,8 @@
 //   bin, bin-unsynced, bmp: the file writers themselves;
 //   window-bin, window-bmp: the window's session converting and saving through its own commands,
 //   its save dialog answered with PATH every time.
-#include "core/savefile.h"
-#include "core/session.h"
+#include "app/session.h"
+#include "core/files/savefile.h"
 #include "tests/support/modalscript.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/session.h"
-#include "core/windowlayout.h"
+#include "app/session.h"
+#include "app/windowlayout.h"
 #include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
 

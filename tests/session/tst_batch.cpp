@@ -1,6 +1,6 @@
 #include "sessiontest.h"
 
-#include "core/session.h"
+#include "app/session.h"
 
 #include <QClipboard>
 #include <QDir>

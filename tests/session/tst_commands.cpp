@@ -1,8 +1,8 @@
 #include "sessiontest.h"
 
-#include "core/binformat.h"
-#include "core/rgb332.h"
-#include "core/session.h"
+#include "app/session.h"
+#include "core/colour/rgb332.h"
+#include "core/formats/binformat.h"
 
 #include <QDir>
 #include <QFile>

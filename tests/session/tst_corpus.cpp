@@ -1,7 +1,7 @@
 #include "sessiontest.h"
 #include "tests/madebitmaps.h"
 
-#include "core/session.h"
+#include "app/session.h"
 
 #include <QDir>
 #include <QDirIterator>

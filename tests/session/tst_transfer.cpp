@@ -1,8 +1,8 @@
 #include "sessiontest.h"
 
-#include "core/binformat.h"
-#include "core/session.h"
-#include "core/sizelimit.h"
+#include "app/session.h"
+#include "core/formats/binformat.h"
+#include "core/formats/sizelimit.h"
 
 #include <QClipboard>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/modal.h"
+#include "app/modal.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/session.h"
+#include "app/session.h"
 #include "gui/mainwindow.h"
 #include "gui/widgetmodal.h"
 #include "tests/support/modalscript.h"
