@@ -136,9 +136,9 @@ private Q_SLOTS:
             QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
             QVERIFY(!a->icon().availableSizes().isEmpty());
         }
-        QCOMPARE(buttons,
-                 (QStringList{"bmpopen=画像を開く", "binopen=BINファイルを開く", "-", "conv=変換", "-",
-                              "binsave=BINファイル保存", "bmpsave=BMPファイル保存", "auto=自動処理"}));
+        QCOMPARE(buttons, (QStringList{"openPictureButton=画像を開く", "openBinButton=BINファイルを開く", "-",
+                                       "convertButton=変換", "-", "saveBinButton=BINファイル保存",
+                                       "exportBmpButton=BMPファイル保存", "batchButton=自動処理"}));
     }
 
     // Each command is recognised by what it asks of the shared dialog.
@@ -475,7 +475,8 @@ private Q_SLOTS:
             f.trigger("saveBinAction");
         }
         const QByteArray bytes = readFile(f.path("photo.BIN"));
-        const QSize canvas = choices.endsWith(QLatin1String("320")) ? QSize(320, 240) : QSize(640, 480);
+        const QSize canvas =
+            choices.endsWith(QLatin1String("fit320Action")) ? QSize(320, 240) : QSize(640, 480);
         QCOMPARE(f.label("widthLabel")->text(), QStringLiteral("X=%1").arg(canvas.width()));
         QCOMPARE(bytes.size(), canvas.width() * canvas.height());
         QCOMPARE(bytes.at(0), '\0'); // the black border
