@@ -45,7 +45,7 @@ QString warningText()
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("frmAbout"));
+    setObjectName(QStringLiteral("aboutDialog"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(382, 237);
     setWindowTitle(QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
@@ -54,23 +54,23 @@ AboutDialog::AboutDialog(QWidget *parent)
     setFont(designFont(9, false));
 
     auto *icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setObjectName(QStringLiteral("iconLabel"));
     icon->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));
     icon->move(16, 16);
     icon->adjustSize();
 
-    QLabel *title = wrappedLabel(this, "lblTitle", QStringLiteral("256色Lumivert"), QRect(70, 16, 259, 32));
+    QLabel *title = wrappedLabel(this, "titleLabel", QStringLiteral("256色Lumivert"), QRect(70, 16, 259, 32));
     title->setFont(designFont(12, false));
     QPalette black = title->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     title->setPalette(black);
 
-    wrappedLabel(this, "lblVersion", versionLabelText(), QRect(70, 52, 259, 15));
-    wrappedLabel(this, "lblDescription", descriptionText(), QRect(70, 75, 259, 78))->setPalette(black);
-    wrappedLabel(this, "Label1", warningText(), QRect(8, 168, 241, 65));
+    wrappedLabel(this, "versionLabel", versionLabelText(), QRect(70, 52, 259, 15));
+    wrappedLabel(this, "descriptionLabel", descriptionText(), QRect(70, 75, 259, 78))->setPalette(black);
+    wrappedLabel(this, "warningLabel", warningText(), QRect(8, 168, 241, 65));
 
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setGeometry(284, 175, 87, 23);
     ok->setDefault(true);
     ok->setAutoDefault(true);

@@ -80,14 +80,14 @@ ComparisonWindow::ComparisonWindow(Session *session, QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     m_descriptionLabel = new QLabel(this);
-    m_descriptionLabel->setObjectName(QStringLiteral("comparisonDescription"));
+    m_descriptionLabel->setObjectName(QStringLiteral("comparisonDescriptionLabel"));
 
     m_viewBox = new QComboBox(this);
-    m_viewBox->setObjectName(QStringLiteral("comparisonView"));
+    m_viewBox->setObjectName(QStringLiteral("comparisonViewBox"));
     m_viewBox->addItems(
         {QStringLiteral("並べて表示"), QStringLiteral("変換前だけ"), QStringLiteral("変換後だけ")});
     m_zoomBox = new QComboBox(this);
-    m_zoomBox->setObjectName(QStringLiteral("comparisonZoom"));
+    m_zoomBox->setObjectName(QStringLiteral("comparisonZoomBox"));
     m_zoomBox->addItem(QStringLiteral("ウィンドウに合わせる"));
     for (int factor = 1; factor <= ComparisonZoom::Most; ++factor)
         m_zoomBox->addItem(QStringLiteral("%1倍").arg(factor));

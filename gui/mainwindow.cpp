@@ -28,7 +28,7 @@ namespace lumivert {
 
 namespace {
 
-QLabel *designLabel(QWidget *parent, const char *objectName, const QRect &geometry)
+QLabel *placedLabel(QWidget *parent, const char *objectName, const QRect &geometry)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(objectName));
@@ -46,7 +46,7 @@ QIcon toolIcon(const char *name)
 MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
     : QMainWindow(parent), m_session(new Session(this))
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("256色Lumivert"));
@@ -59,7 +59,7 @@ MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
     setCentralWidget(client);
 
     m_toolBar = new QToolBar(client);
-    m_toolBar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(16, 16));
@@ -67,23 +67,23 @@ MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
     m_toolBar->setGeometry(0, 0, 359, 28);
 
     m_pictureView = new PictureView(client);
-    m_pictureView->setObjectName(QStringLiteral("Picture1"));
+    m_pictureView->setObjectName(QStringLiteral("pictureView"));
     m_pictureView->move(8, 32);
     m_pictureView->showImage(m_session->picture());
 
-    m_statusLabel = designLabel(client, "Label1", QRect(8, 280, 129, 20));
+    m_statusLabel = placedLabel(client, "statusLabel", QRect(8, 280, 129, 20));
     QPalette red = m_statusLabel->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     m_statusLabel->setPalette(red);
 
     m_progressBar = new QProgressBar(client);
-    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
     m_progressBar->setGeometry(136, 280, 197, 17);
     m_progressBar->setTextVisible(false);
     m_progressBar->hide();
 
-    m_widthLabel = designLabel(client, "Label2", QRect(296, 40, 81, 17));
-    m_heightLabel = designLabel(client, "Label3", QRect(288, 56, 81, 17));
+    m_widthLabel = placedLabel(client, "widthLabel", QRect(296, 40, 81, 17));
+    m_heightLabel = placedLabel(client, "heightLabel", QRect(288, 56, 81, 17));
     // The labels lie beneath the box: where the layout of a former picture left them over it, the box
     // still shows whole and takes every click and drop.
     m_pictureView->raise();
@@ -116,22 +116,23 @@ void MainWindow::createActions()
         a->setToolTip(toolTip);
         return a;
     };
-    m_openPictureAction =
-        command("mnuopn", QStringLiteral("画像を開く(&O)"), "imgopen", QStringLiteral("画像を開く"));
-    m_openBinAction = command("mnubinopn", QStringLiteral("BINファイルを開く(&B)"), "imgopenbin",
+    m_openPictureAction = command("openPictureAction", QStringLiteral("画像を開く(&O)"), "imgopen",
+                                  QStringLiteral("画像を開く"));
+    m_openBinAction = command("openBinAction", QStringLiteral("BINファイルを開く(&B)"), "imgopenbin",
                               QStringLiteral("BINファイルを開く"));
-    m_batchAction = command("mnubat", QStringLiteral("自動処理(&B)"), "imgauto", QStringLiteral("自動処理"));
-    m_saveBinAction = command("mnuasav", QStringLiteral("名前を付けてＢＩＮファイルを保存(&A)"), "imgbin",
-                              QStringLiteral("BINファイル保存"));
-    m_exportBmpAction = command("mnussav", QStringLiteral("名前を付けてＢＭＰファイルを保存(&S)"), "imgbmp",
-                                QStringLiteral("BMPファイル保存"));
-    m_convertAction = command("mnucnv", QStringLiteral("変換(&C)"), "imgconv", QStringLiteral("変換"));
-    m_quitAction = action("mnuend", QStringLiteral("終了(&X)"));
-    m_aboutAction = action("mnuver", QStringLiteral("バージョン情報(&A)"));
-    m_compareAction = action("mnucompare", QStringLiteral("変換前後の比較(&V)..."));
-    m_copyAction = action("popcopy", QStringLiteral("コピー"));
-    m_pasteAction = action("poppaste", QStringLiteral("ペースト"));
-    m_cancelAction = action("popcansel", QStringLiteral("キャンセル"));
+    m_batchAction =
+        command("batchAction", QStringLiteral("自動処理(&B)"), "imgauto", QStringLiteral("自動処理"));
+    m_saveBinAction = command("saveBinAction", QStringLiteral("名前を付けてＢＩＮファイルを保存(&A)"),
+                              "imgbin", QStringLiteral("BINファイル保存"));
+    m_exportBmpAction = command("exportBmpAction", QStringLiteral("名前を付けてＢＭＰファイルを保存(&S)"),
+                                "imgbmp", QStringLiteral("BMPファイル保存"));
+    m_convertAction = command("convertAction", QStringLiteral("変換(&C)"), "imgconv", QStringLiteral("変換"));
+    m_quitAction = action("quitAction", QStringLiteral("終了(&X)"));
+    m_aboutAction = action("aboutAction", QStringLiteral("バージョン情報(&A)"));
+    m_compareAction = action("compareAction", QStringLiteral("変換前後の比較(&V)..."));
+    m_copyAction = action("copyAction", QStringLiteral("コピー"));
+    m_pasteAction = action("pasteAction", QStringLiteral("ペースト"));
+    m_cancelAction = action("cancelAction", QStringLiteral("キャンセル"));
 
     // The desktop's usual keys, shown in the menus; the access keys stay as designed.
     m_openPictureAction->setShortcut(QKeySequence::Open);
@@ -144,12 +145,12 @@ void MainWindow::createActions()
     m_pasteAction->setShortcut(QKeySequence::Paste);
     // The clipboard commands answer their keys anywhere in the window, not only in their menu.
     addActions({m_copyAction, m_pasteAction});
-    // The menu key and Shift+F10 open the clipboard menu at the picture, as a right click does.
+    // The menu key and Shift+F10 open the picture's popup menu over it, as a right click does.
     auto *popupKeys = new QAction(this);
     popupKeys->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
     addAction(popupKeys);
     connect(popupKeys, &QAction::triggered, this, [this] {
-        execPopupMenu(m_clipboardMenu, m_pictureView->mapToGlobal(m_pictureView->rect().center()));
+        execPopupMenu(m_pictureMenu, m_pictureView->mapToGlobal(m_pictureView->rect().center()));
     });
 
     connect(m_openPictureAction, &QAction::triggered, m_session, &Session::openPicture);
@@ -167,40 +168,40 @@ void MainWindow::createActions()
 
 void MainWindow::createMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    file->setObjectName(QStringLiteral("mnufile"));
-    file->addActions(
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    fileMenu->setObjectName(QStringLiteral("fileMenu"));
+    fileMenu->addActions(
         {m_openPictureAction, m_openBinAction, m_batchAction, m_saveBinAction, m_exportBmpAction});
-    file->addSeparator()->setObjectName(QStringLiteral("mnuhf"));
-    file->addAction(m_quitAction);
+    fileMenu->addSeparator();
+    fileMenu->addAction(m_quitAction);
 
-    QMenu *run = menuBar()->addMenu(QStringLiteral("実行(&R)"));
-    run->setObjectName(QStringLiteral("mnugo"));
-    run->addAction(m_convertAction);
-    run->addSeparator();
-    addChoiceMenus(run);
-    run->addSeparator();
-    run->addAction(m_compareAction);
+    QMenu *runMenu = menuBar()->addMenu(QStringLiteral("実行(&R)"));
+    runMenu->setObjectName(QStringLiteral("runMenu"));
+    runMenu->addAction(m_convertAction);
+    runMenu->addSeparator();
+    addChoiceMenus(runMenu);
+    runMenu->addSeparator();
+    runMenu->addAction(m_compareAction);
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    help->setObjectName(QStringLiteral("mnuhlp"));
-    help->addAction(m_aboutAction);
+    QMenu *helpMenu = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    helpMenu->setObjectName(QStringLiteral("helpMenu"));
+    helpMenu->addAction(m_aboutAction);
 
     // Never in the menu bar: opened over the picture by the right button.
-    m_clipboardMenu = new QMenu(QStringLiteral("クリップボード"), this);
-    m_clipboardMenu->setObjectName(QStringLiteral("popclipboard"));
-    m_clipboardMenu->addActions({m_copyAction, m_pasteAction, m_cancelAction});
+    m_pictureMenu = new QMenu(QStringLiteral("クリップボード"), this);
+    m_pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
+    m_pictureMenu->addActions({m_copyAction, m_pasteAction, m_cancelAction});
     connect(m_pictureView, &PictureView::popupRequested, this,
-            [this](QPoint globalPos) { execPopupMenu(m_clipboardMenu, globalPos); });
+            [this](QPoint globalPos) { execPopupMenu(m_pictureMenu, globalPos); });
 }
 
 // Radio items that only pass the choice on to the session, which keeps it while the program runs.
-void MainWindow::addChoiceMenus(QMenu *run)
+void MainWindow::addChoiceMenus(QMenu *runMenu)
 {
-    const auto choiceMenu = [run](const char *objectName, const QString &title) {
-        QMenu *menu = run->addMenu(title);
+    const auto choiceMenu = [runMenu](const char *objectName, const QString &title) {
+        QMenu *menu = runMenu->addMenu(title);
         menu->setObjectName(QString::fromLatin1(objectName));
-        menu->menuAction()->setObjectName(QString::fromLatin1(objectName));
+        menu->menuAction()->setObjectName(menu->objectName() + QStringLiteral("Action"));
         auto *group = new QActionGroup(menu);
         group->setExclusive(true);
         return std::pair{menu, group};
@@ -215,20 +216,20 @@ void MainWindow::addChoiceMenus(QMenu *run)
         connect(a, &QAction::triggered, m_session, apply);
     };
 
-    const auto method = choiceMenu("mnumethod", QStringLiteral("減色方法(&M)"));
+    const auto method = choiceMenu("reductionMenu", QStringLiteral("減色方法(&M)"));
     const auto reduction = [this](Dither d) { return [this, d] { m_session->setReduction(d); }; };
-    choice(method, "mnutrunc", QStringLiteral("切り捨て（標準）(&T)"), reduction(Dither::None));
-    choice(method, "mnunearest", QStringLiteral("最も近い色(&N)"), reduction(Dither::Nearest));
-    choice(method, "mnudiffuse", QStringLiteral("誤差拡散(&E)"), reduction(Dither::FloydSteinberg));
-    choice(method, "mnuordered", QStringLiteral("組織的ディザ(&D)"), reduction(Dither::Ordered));
+    choice(method, "truncateAction", QStringLiteral("切り捨て（標準）(&T)"), reduction(Dither::None));
+    choice(method, "nearestColourAction", QStringLiteral("最も近い色(&N)"), reduction(Dither::Nearest));
+    choice(method, "errorDiffusionAction", QStringLiteral("誤差拡散(&E)"), reduction(Dither::FloydSteinberg));
+    choice(method, "orderedDitherAction", QStringLiteral("組織的ディザ(&D)"), reduction(Dither::Ordered));
 
-    const auto fit = choiceMenu("mnufit", QStringLiteral("画面サイズに合わせる(&F)"));
+    const auto fit = choiceMenu("fitMenu", QStringLiteral("画面サイズに合わせる(&F)"));
     const auto fitTo = [this](std::optional<QSize> size) {
         return [this, size] { m_session->setFitSize(size); };
     };
-    choice(fit, "mnufitnone", QStringLiteral("合わせない（標準）(&N)"), fitTo(std::nullopt));
-    choice(fit, "mnufit320", QStringLiteral("320×240(&3)"), fitTo(QSize(320, 240)));
-    choice(fit, "mnufit640", QStringLiteral("640×480(&6)"), fitTo(QSize(640, 480)));
+    choice(fit, "noFitAction", QStringLiteral("合わせない（標準）(&N)"), fitTo(std::nullopt));
+    choice(fit, "fit320Action", QStringLiteral("320×240(&3)"), fitTo(QSize(320, 240)));
+    choice(fit, "fit640Action", QStringLiteral("640×480(&6)"), fitTo(QSize(640, 480)));
 
     // How a picture lies on the chosen size; only meaningful once a size is chosen.
     const auto place = [this](auto change) {
@@ -241,10 +242,11 @@ void MainWindow::addChoiceMenus(QMenu *run)
     fit.first->addSeparator();
     const auto mode = std::pair{fit.first, new QActionGroup(fit.first)};
     const auto modeTo = [&](FitMode m) { return place([m](Placement &p) { p.mode = m; }); };
-    choice(mode, "mnufitwhole", QStringLiteral("全体を表示（標準）(&W)"), modeTo(FitMode::Whole));
-    choice(mode, "mnufitfill", QStringLiteral("画面を埋める（はみ出しを切る）(&I)"), modeTo(FitMode::Fill));
+    choice(mode, "fitWholeAction", QStringLiteral("全体を表示（標準）(&W)"), modeTo(FitMode::Whole));
+    choice(mode, "fitFillAction", QStringLiteral("画面を埋める（はみ出しを切る）(&I)"),
+           modeTo(FitMode::Fill));
     QAction *enlarge = fit.first->addAction(QStringLiteral("小さい画像を拡大する(&E)"));
-    enlarge->setObjectName(QStringLiteral("mnufitenlarge"));
+    enlarge->setObjectName(QStringLiteral("enlargeAction"));
     enlarge->setCheckable(true);
     connect(enlarge, &QAction::toggled, this, [this](bool on) {
         Placement placement = m_session->placement();
@@ -260,18 +262,18 @@ void MainWindow::addChoiceMenus(QMenu *run)
     const QList<QAction *> sizes = fit.second->actions();
     connect(sizes.first(), &QAction::toggled, this, [enableLayout](bool none) { enableLayout(!none); });
 
-    const auto turn = choiceMenu("mnurotate", QStringLiteral("回転(&O)"));
+    const auto turn = choiceMenu("rotationMenu", QStringLiteral("回転(&O)"));
     const auto rotateTo = [&](Rotation r) { return place([r](Placement &p) { p.rotation = r; }); };
-    choice(turn, "mnurotnone", QStringLiteral("回転しない（標準）(&N)"), rotateTo(Rotation::None));
-    choice(turn, "mnurot90", QStringLiteral("右に90°(&R)"), rotateTo(Rotation::Quarter));
-    choice(turn, "mnurot180", QStringLiteral("180°(&U)"), rotateTo(Rotation::Half));
-    choice(turn, "mnurot270", QStringLiteral("左に90°(&L)"), rotateTo(Rotation::ThreeQuarters));
+    choice(turn, "noRotationAction", QStringLiteral("回転しない（標準）(&N)"), rotateTo(Rotation::None));
+    choice(turn, "rotateRightAction", QStringLiteral("右に90°(&R)"), rotateTo(Rotation::Quarter));
+    choice(turn, "rotate180Action", QStringLiteral("180°(&U)"), rotateTo(Rotation::Half));
+    choice(turn, "rotateLeftAction", QStringLiteral("左に90°(&L)"), rotateTo(Rotation::ThreeQuarters));
     turn.first->addSeparator();
     const auto flip = std::pair{turn.first, new QActionGroup(turn.first)};
     const auto mirrorTo = [&](Mirror m) { return place([m](Placement &p) { p.mirror = m; }); };
-    choice(flip, "mnumirnone", QStringLiteral("反転しない（標準）(&M)"), mirrorTo(Mirror::None));
-    choice(flip, "mnumirh", QStringLiteral("左右反転(&H)"), mirrorTo(Mirror::Horizontal));
-    choice(flip, "mnumirv", QStringLiteral("上下反転(&V)"), mirrorTo(Mirror::Vertical));
+    choice(flip, "noMirrorAction", QStringLiteral("反転しない（標準）(&M)"), mirrorTo(Mirror::None));
+    choice(flip, "mirrorHorizontalAction", QStringLiteral("左右反転(&H)"), mirrorTo(Mirror::Horizontal));
+    choice(flip, "mirrorVerticalAction", QStringLiteral("上下反転(&V)"), mirrorTo(Mirror::Vertical));
 }
 
 void MainWindow::createToolBar()
@@ -280,14 +282,14 @@ void MainWindow::createToolBar()
         m_toolBar->addAction(action);
         m_toolBar->widgetForAction(action)->setObjectName(QString::fromLatin1(key));
     };
-    button(m_openPictureAction, "bmpopen");
-    button(m_openBinAction, "binopen");
+    button(m_openPictureAction, "openPictureButton");
+    button(m_openBinAction, "openBinButton");
     m_toolBar->addSeparator();
-    button(m_convertAction, "conv");
+    button(m_convertAction, "convertButton");
     m_toolBar->addSeparator();
-    button(m_saveBinAction, "binsave");
-    button(m_exportBmpAction, "bmpsave");
-    button(m_batchAction, "auto");
+    button(m_saveBinAction, "saveBinButton");
+    button(m_exportBmpAction, "exportBmpButton");
+    button(m_batchAction, "batchButton");
 }
 
 void MainWindow::connectSession()

@@ -38,7 +38,7 @@ protected:
 private:
     void createActions();
     void createMenus();
-    void addChoiceMenus(QMenu *run);
+    void addChoiceMenus(QMenu *runMenu);
     void createToolBar();
     void connectSession();
     void sizeWindow(int measuredScreenWidth);
@@ -62,7 +62,7 @@ private:
     QLabel *m_widthLabel;
     QLabel *m_heightLabel;
     QProgressBar *m_progressBar;
-    QMenu *m_clipboardMenu;
+    QMenu *m_pictureMenu;
 
     QAction *m_openPictureAction;
     QAction *m_openBinAction;

@@ -30,7 +30,7 @@ QLabel *autoSizedLabel(QWidget *parent, const char *objectName, const QString &t
 
 SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("frmSplash"));
+    setObjectName(QStringLiteral("splashScreen"));
     // The raised border lies around the 375 x 222 client area, so the inner frame at its top edge
     // leaves it whole.
     setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -38,42 +38,44 @@ SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | 
     setFixedSize(QSize(375, 222) + QSize(2 * lineWidth(), 2 * lineWidth()));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_frame = new QFrame(this);
-    m_frame->setObjectName(QStringLiteral("Frame1"));
-    m_frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    m_frame->setGeometry(QRect(contentsRect().topLeft() + QPoint(8, 0), QSize(360, 214)));
+    m_innerFrame = new QFrame(this);
+    m_innerFrame->setObjectName(QStringLiteral("innerFrame"));
+    m_innerFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    m_innerFrame->setGeometry(QRect(contentsRect().topLeft() + QPoint(8, 0), QSize(360, 214)));
 
-    auto *logo = new QLabel(m_frame);
-    logo->setObjectName(QStringLiteral("imgLogo"));
+    auto *logo = new QLabel(m_innerFrame);
+    logo->setObjectName(QStringLiteral("logoLabel"));
     logo->setGeometry(16, 24, 32, 32);
     logo->setPixmap(QPixmap(QStringLiteral(":/icons/lumivert.png")));
     logo->setScaledContents(true);
 
-    autoSizedLabel(m_frame, "lblCompanyProduct", QStringLiteral("株式会社ルミベール電子"), {64, 32},
+    autoSizedLabel(m_innerFrame, "companyLabel", QStringLiteral("株式会社ルミベール電子"), {64, 32},
                    designFont(18, true));
-    autoSizedLabel(m_frame, "Label2", QStringLiteral("256色"), {32, 64}, designFont(27.75, true));
-    autoSizedLabel(m_frame, "lblProductName", QStringLiteral("Lumivert"), {32, 96}, designFont(32.25, true));
+    autoSizedLabel(m_innerFrame, "colourCountLabel", QStringLiteral("256色"), {32, 64},
+                   designFont(27.75, true));
+    autoSizedLabel(m_innerFrame, "productNameLabel", QStringLiteral("Lumivert"), {32, 96},
+                   designFont(32.25, true));
     QLabel *version =
-        autoSizedLabel(m_frame, "lblVersion", versionLabelText(), {0, 144}, designFont(12, true));
+        autoSizedLabel(m_innerFrame, "versionLabel", versionLabelText(), {0, 144}, designFont(12, true));
     version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned: it grows to the left from the design's right edge.
     version->move(280 + 59 - version->width(), 144);
-    autoSizedLabel(m_frame, "Label1", QStringLiteral("COPYRIGHT (C) LUMIVERT DENSHI CO., LTD."), {88, 192},
-                   designFont(7, false));
+    autoSizedLabel(m_innerFrame, "copyrightLabel", QStringLiteral("COPYRIGHT (C) LUMIVERT DENSHI CO., LTD."),
+                   {88, 192}, designFont(7, false));
 
     // A click anywhere on the inner frame opens the main window; the margin around it takes none.
-    m_frame->installEventFilter(this);
-    for (QWidget *child : m_frame->findChildren<QWidget *>())
+    m_innerFrame->installEventFilter(this);
+    for (QWidget *child : m_innerFrame->findChildren<QWidget *>())
         child->installEventFilter(this);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(500);
-    connect(m_timer, &QTimer::timeout, this, &SplashScreen::checkDisplay);
-    m_timer->start();
+    m_splashTimer = new QTimer(this);
+    m_splashTimer->setObjectName(QStringLiteral("splashTimer"));
+    m_splashTimer->setInterval(500);
+    connect(m_splashTimer, &QTimer::timeout, this, &SplashScreen::checkDisplay);
+    m_splashTimer->start();
 }
 
 bool SplashScreen::eventFilter(QObject *watched, QEvent *event)
@@ -92,7 +94,7 @@ void SplashScreen::checkDisplay()
     m_measuredWidth = ScreenInfo::width(this);
 
     const auto warnAndEnd = [this](const QString &text) {
-        m_timer->stop();
+        m_splashTimer->stop();
         Modal::message({text, QStringLiteral("警告")});
         Modal::endProgram();
     };
@@ -117,7 +119,7 @@ void SplashScreen::finish()
     if (m_finished)
         return;
     m_finished = true;
-    m_timer->stop();
+    m_splashTimer->stop();
     // Hidden first and closed only once the main window is up, so that the program never passes
     // through a moment without a window (which would end it).
     hide();

@@ -31,8 +31,8 @@ protected:
 private:
     void finish();
 
-    QTimer *m_timer;
-    QFrame *m_frame;
+    QTimer *m_splashTimer;
+    QFrame *m_innerFrame;
     int m_passedChecks = 0;
     int m_measuredWidth = 0;
     bool m_finished = false;

@@ -53,15 +53,15 @@ private Q_SLOTS:
         WindowFixture f;
         QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert"));
         QCOMPARE(f.picture()->geometry(), QRect(8, 32, 324, 244));
-        QLabel *status = f.label("Label1");
+        QLabel *status = f.label("statusLabel");
         QCOMPARE(status->pos(), QPoint(8, 280));
         QCOMPARE(status->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QVERIFY(status->text().isEmpty());
         QCOMPARE(f.progressBar()->geometry(), QRect(136, 280, 197, 17));
         QVERIFY(f.progressBar()->isHidden());
-        QCOMPARE(f.label("Label2")->geometry(), QRect(296, 40, 81, 17));
-        QCOMPARE(f.label("Label3")->geometry(), QRect(288, 56, 81, 17));
-        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
+        QCOMPARE(f.label("widthLabel")->geometry(), QRect(296, 40, 81, 17));
+        QCOMPARE(f.label("heightLabel")->geometry(), QRect(288, 56, 81, 17));
+        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("toolBar"));
         QCOMPARE(toolBar->pos(), QPoint(0, 0));
         QCOMPARE(toolBar->width(), f.window->width());
         QCOMPARE(f.session().fileDialog().options,
@@ -86,42 +86,46 @@ private Q_SLOTS:
                                           : a->objectName() + QLatin1Char('=') + a->text());
             return list;
         };
-        QCOMPARE(items("mnufile"),
-                 (QStringList{"mnuopn=画像を開く(&O)", "mnubinopn=BINファイルを開く(&B)",
-                              "mnubat=自動処理(&B)", "mnuasav=名前を付けてＢＩＮファイルを保存(&A)",
-                              "mnussav=名前を付けてＢＭＰファイルを保存(&S)", "-", "mnuend=終了(&X)"}));
-        QCOMPARE(items("mnugo"), (QStringList{"mnucnv=変換(&C)", "-", "mnumethod=減色方法(&M)",
-                                              "mnufit=画面サイズに合わせる(&F)", "mnurotate=回転(&O)", "-",
-                                              "mnucompare=変換前後の比較(&V)..."}));
-        QCOMPARE(items("mnumethod"),
-                 (QStringList{"mnutrunc=切り捨て（標準）(&T)", "mnunearest=最も近い色(&N)",
-                              "mnudiffuse=誤差拡散(&E)", "mnuordered=組織的ディザ(&D)"}));
-        QCOMPARE(items("mnufit"),
-                 (QStringList{"mnufitnone=合わせない（標準）(&N)", "mnufit320=320×240(&3)",
-                              "mnufit640=640×480(&6)", "-", "mnufitwhole=全体を表示（標準）(&W)",
-                              "mnufitfill=画面を埋める（はみ出しを切る）(&I)",
-                              "mnufitenlarge=小さい画像を拡大する(&E)"}));
-        QCOMPARE(items("mnurotate"), (QStringList{"mnurotnone=回転しない（標準）(&N)", "mnurot90=右に90°(&R)",
-                                                  "mnurot180=180°(&U)", "mnurot270=左に90°(&L)", "-",
-                                                  "mnumirnone=反転しない（標準）(&M)", "mnumirh=左右反転(&H)",
-                                                  "mnumirv=上下反転(&V)"}));
+        QCOMPARE(items("fileMenu"),
+                 (QStringList{
+                     "openPictureAction=画像を開く(&O)", "openBinAction=BINファイルを開く(&B)",
+                     "batchAction=自動処理(&B)", "saveBinAction=名前を付けてＢＩＮファイルを保存(&A)",
+                     "exportBmpAction=名前を付けてＢＭＰファイルを保存(&S)", "-", "quitAction=終了(&X)"}));
+        QCOMPARE(items("runMenu"),
+                 (QStringList{"convertAction=変換(&C)", "-", "reductionMenuAction=減色方法(&M)",
+                              "fitMenuAction=画面サイズに合わせる(&F)", "rotationMenuAction=回転(&O)", "-",
+                              "compareAction=変換前後の比較(&V)..."}));
+        QCOMPARE(items("reductionMenu"),
+                 (QStringList{"truncateAction=切り捨て（標準）(&T)", "nearestColourAction=最も近い色(&N)",
+                              "errorDiffusionAction=誤差拡散(&E)", "orderedDitherAction=組織的ディザ(&D)"}));
+        QCOMPARE(items("fitMenu"),
+                 (QStringList{"noFitAction=合わせない（標準）(&N)", "fit320Action=320×240(&3)",
+                              "fit640Action=640×480(&6)", "-", "fitWholeAction=全体を表示（標準）(&W)",
+                              "fitFillAction=画面を埋める（はみ出しを切る）(&I)",
+                              "enlargeAction=小さい画像を拡大する(&E)"}));
+        QCOMPARE(items("rotationMenu"),
+                 (QStringList{"noRotationAction=回転しない（標準）(&N)", "rotateRightAction=右に90°(&R)",
+                              "rotate180Action=180°(&U)", "rotateLeftAction=左に90°(&L)", "-",
+                              "noMirrorAction=反転しない（標準）(&M)", "mirrorHorizontalAction=左右反転(&H)",
+                              "mirrorVerticalAction=上下反転(&V)"}));
         // the radio items chosen at start
-        for (const char *chosen : {"mnutrunc", "mnufitnone", "mnufitwhole", "mnurotnone", "mnumirnone"}) {
+        for (const char *chosen :
+             {"truncateAction", "noFitAction", "fitWholeAction", "noRotationAction", "noMirrorAction"}) {
             QAction *item = f.window->findChild<QAction *>(QString::fromLatin1(chosen));
             QVERIFY(item->isChecked() && item->actionGroup()->isExclusive());
         }
-        QCOMPARE(items("mnuhlp"), (QStringList{"mnuver=バージョン情報(&A)"}));
-        QCOMPARE(f.window->findChild<QMenu *>(QStringLiteral("popclipboard"))->title(),
+        QCOMPARE(items("helpMenu"), (QStringList{"aboutAction=バージョン情報(&A)"}));
+        QCOMPARE(f.window->findChild<QMenu *>(QStringLiteral("pictureMenu"))->title(),
                  QStringLiteral("クリップボード"));
-        QCOMPARE(items("popclipboard"),
-                 (QStringList{"popcopy=コピー", "poppaste=ペースト", "popcansel=キャンセル"}));
+        QCOMPARE(items("pictureMenu"),
+                 (QStringList{"copyAction=コピー", "pasteAction=ペースト", "cancelAction=キャンセル"}));
     }
 
     void toolbarButtons()
     {
         WindowFixture f;
         QStringList buttons;
-        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("Toolbar1"));
+        auto *toolBar = f.window->findChild<QToolBar *>(QStringLiteral("toolBar"));
         for (QAction *a : toolBar->actions()) {
             if (a->isSeparator()) {
                 buttons << QStringLiteral("-");
@@ -132,9 +136,9 @@ private Q_SLOTS:
             QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
             QVERIFY(!a->icon().availableSizes().isEmpty());
         }
-        QCOMPARE(buttons,
-                 (QStringList{"bmpopen=画像を開く", "binopen=BINファイルを開く", "-", "conv=変換", "-",
-                              "binsave=BINファイル保存", "bmpsave=BMPファイル保存", "auto=自動処理"}));
+        QCOMPARE(buttons, (QStringList{"openPictureButton=画像を開く", "openBinButton=BINファイルを開く", "-",
+                                       "convertButton=変換", "-", "saveBinButton=BINファイル保存",
+                                       "exportBmpButton=BMPファイル保存", "batchButton=自動処理"}));
     }
 
     // Each command is recognised by what it asks of the shared dialog.
@@ -151,16 +155,16 @@ private Q_SLOTS:
         const FileDialogState::Options keep = O::KeepWorkingFolder;
         const FileDialogState::Options several = O::KeepWorkingFolder | O::AllowSeveralFiles;
         const FileDialogState::Options save = O::ConfirmOverwrite | O::HideReadOnly;
-        QTest::newRow("mnuopn") << "mnuopn" << false << picture << keep;
-        QTest::newRow("bmpopen") << "bmpopen" << false << picture << keep;
-        QTest::newRow("mnubinopn") << "mnubinopn" << false << binary << keep;
-        QTest::newRow("binopen") << "binopen" << false << binary << keep;
-        QTest::newRow("mnubat") << "mnubat" << false << picture << several;
-        QTest::newRow("auto") << "auto" << false << picture << several;
-        QTest::newRow("mnuasav") << "mnuasav" << true << binary << save;
-        QTest::newRow("binsave") << "binsave" << true << binary << save;
-        QTest::newRow("mnussav") << "mnussav" << true << bmp << save;
-        QTest::newRow("bmpsave") << "bmpsave" << true << bmp << save;
+        QTest::newRow("openPictureAction") << "openPictureAction" << false << picture << keep;
+        QTest::newRow("openPictureButton") << "openPictureButton" << false << picture << keep;
+        QTest::newRow("openBinAction") << "openBinAction" << false << binary << keep;
+        QTest::newRow("openBinButton") << "openBinButton" << false << binary << keep;
+        QTest::newRow("batchAction") << "batchAction" << false << picture << several;
+        QTest::newRow("batchButton") << "batchButton" << false << picture << several;
+        QTest::newRow("saveBinAction") << "saveBinAction" << true << binary << save;
+        QTest::newRow("saveBinButton") << "saveBinButton" << true << binary << save;
+        QTest::newRow("exportBmpAction") << "exportBmpAction" << true << bmp << save;
+        QTest::newRow("exportBmpButton") << "exportBmpButton" << true << bmp << save;
     }
     void dispatch()
     {
@@ -180,8 +184,8 @@ private Q_SLOTS:
     void convertFromMenuAndToolbar_data()
     {
         QTest::addColumn<QString>("source");
-        QTest::newRow("menu") << "mnucnv";
-        QTest::newRow("toolbar") << "conv";
+        QTest::newRow("menu") << "convertAction";
+        QTest::newRow("toolbar") << "convertButton";
     }
     void convertFromMenuAndToolbar()
     {
@@ -189,7 +193,7 @@ private Q_SLOTS:
         WindowFixture f;
         f.trigger(qPrintable(source));
         QVERIFY(f.script.fileRequests.isEmpty());
-        QCOMPARE(f.label("Label1")->text(), QStringLiteral("変換完了!!"));
+        QCOMPARE(f.label("statusLabel")->text(), QStringLiteral("変換完了!!"));
         QCOMPARE(f.session().convertedBytes()->size(), 320 * 240);
         QVERIFY(f.progressBar()->isHidden());
     }
@@ -227,12 +231,12 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         f.session().convertPicture(); // something to save
         QGuiApplication::clipboard()->setImage(patternImage(12, 8));
-        f.popups.choices.push_back(QStringLiteral("popcansel"));
+        f.popups.choices.push_back(QStringLiteral("cancelAction"));
         QTest::keySequence(f.window.get(), keys);
         QCOMPARE(f.script.fileRequests.size(), filter.isEmpty() ? 0 : 1);
         if (!filter.isEmpty())
             QCOMPARE(f.script.fileRequests.first().nameFilters.first(), filter);
-        QCOMPARE(f.label("Label1")->text(), status);
+        QCOMPARE(f.label("statusLabel")->text(), status);
         QCOMPARE(f.popups.opened, popups);
         if (keys == QKeySequence("Ctrl+V"))
             QCOMPARE(f.session().picture(), patternImage(12, 8));
@@ -241,7 +245,7 @@ private Q_SLOTS:
     void endEndsAtOnce()
     {
         WindowFixture f;
-        f.trigger("mnuend");
+        f.trigger("quitAction");
         QCOMPARE(f.script.endRequests, 1);
         QVERIFY(f.script.messages.isEmpty());
     }
@@ -260,11 +264,11 @@ private Q_SLOTS:
         QFETCH(int, popups);
         WindowFixture f;
         f.window->show();
-        f.popups.choices.push_back(QStringLiteral("popcansel"));
+        f.popups.choices.push_back(QStringLiteral("cancelAction"));
         QTest::mousePress(f.picture(), Qt::MouseButton(button), {}, QPoint(50, 50));
         QCOMPARE(f.popups.opened, popups);
         // Elsewhere in the window the right button opens nothing.
-        QTest::mousePress(f.label("Label2"), Qt::RightButton);
+        QTest::mousePress(f.label("widthLabel"), Qt::RightButton);
         QTest::mousePress(f.window->centralWidget(), Qt::RightButton, {}, QPoint(600, 400));
         QCOMPARE(f.popups.opened, popups);
         QVERIFY(f.script.messages.isEmpty());
@@ -277,17 +281,17 @@ private Q_SLOTS:
         WindowFixture f;
         f.window->show();
         f.session().setPicture(patternImage(60, 30));
-        f.popups.choices = {QStringLiteral("popcopy"), QStringLiteral("popcansel")};
+        f.popups.choices = {QStringLiteral("copyAction"), QStringLiteral("cancelAction")};
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
                  patternImage(60, 30));
         f.session().setPicture(patternImage(10, 10));
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(f.session().picture(), patternImage(10, 10));
-        f.popups.choices = {QStringLiteral("poppaste")};
+        f.popups.choices = {QStringLiteral("pasteAction")};
         QTest::mousePress(f.picture(), Qt::RightButton, {}, QPoint(5, 5));
         QCOMPARE(f.session().picture(), patternImage(60, 30));
-        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=60"));
+        QCOMPARE(f.label("widthLabel")->text(), QStringLiteral("X=60"));
         QVERIFY(f.script.messages.isEmpty());
     }
 
@@ -321,7 +325,7 @@ private Q_SLOTS:
         }
         for (const QPoint p : {QPoint(300, 45), QPoint(320, 50), QPoint(320, 62), QPoint(292, 60),
                                QPoint(50, 45), QPoint(100, 60)}) {
-            f.popups.choices.push_back(QStringLiteral("popcansel"));
+            f.popups.choices.push_back(QStringLiteral("cancelAction"));
             QWidget *target = client->childAt(p);
             QTest::mousePress(target, Qt::RightButton, {}, target->mapFrom(client, p));
         }
@@ -376,7 +380,7 @@ private Q_SLOTS:
         }
         QCOMPARE(*f.session().convertedBytes(), bytes);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("256色Lumivert(%1)").arg(f.path("e.BIN")));
-        QCOMPARE(f.label("Label1")->text(), QStringLiteral("読込完了!!"));
+        QCOMPARE(f.label("statusLabel")->text(), QStringLiteral("読込完了!!"));
     }
 
     // The labels and the progress bar around the picture box, by the road the picture came.
@@ -410,14 +414,14 @@ private Q_SLOTS:
             f.script.answerFile(f.path("b.BIN"));
             f.session().openBin();
         }
-        QTEST(f.label("Label1")->y(), "statusTop");
+        QTEST(f.label("statusLabel")->y(), "statusTop");
         QTEST(f.progressBar()->y(), "progressTop");
-        QTEST(f.label("Label2")->x(), "sizeLabelsLeft");
-        QTEST(f.label("Label3")->x(), "sizeLabelsLeft");
-        QCOMPARE(f.label("Label2")->y(), 40);
-        QCOMPARE(f.label("Label3")->y(), 56);
-        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=%1").arg(size.width()));
-        QCOMPARE(f.label("Label3")->text(), QStringLiteral("Y=%1").arg(size.height()));
+        QTEST(f.label("widthLabel")->x(), "sizeLabelsLeft");
+        QTEST(f.label("heightLabel")->x(), "sizeLabelsLeft");
+        QCOMPARE(f.label("widthLabel")->y(), 40);
+        QCOMPARE(f.label("heightLabel")->y(), 56);
+        QCOMPARE(f.label("widthLabel")->text(), QStringLiteral("X=%1").arg(size.width()));
+        QCOMPARE(f.label("heightLabel")->text(), QStringLiteral("Y=%1").arg(size.height()));
         QCOMPARE(f.picture()->geometry(), QRect(QPoint(8, 32), size + QSize(4, 4)));
     }
 
@@ -429,13 +433,15 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QString>("choices"); // menu items, chosen in order
         QTest::addColumn<QString>("options"); // the command line's
-        QTest::newRow("opened") << "open" << QSize(1200, 700) << "mnudiffuse mnufit320"
+        QTest::newRow("opened") << "open" << QSize(1200, 700) << "errorDiffusionAction fit320Action"
                                 << "--dither floyd-steinberg --fit 320x240";
-        QTest::newRow("dropped") << "drop" << QSize(500, 900) << "mnuordered mnufit640"
+        QTest::newRow("dropped") << "drop" << QSize(500, 900) << "orderedDitherAction fit640Action"
                                  << "--dither ordered --fit 640x480";
-        QTest::newRow("pasted, not enlarged") << "paste" << QSize(227, 149) << "mnunearest mnufit320"
-                                              << "--dither nearest --fit 320x240";
-        QTest::newRow("batch run") << "batch" << QSize(700, 500) << "mnudiffuse mnutrunc mnufit640"
+        QTest::newRow("pasted, not enlarged")
+            << "paste" << QSize(227, 149) << "nearestColourAction fit320Action"
+            << "--dither nearest --fit 320x240";
+        QTest::newRow("batch run") << "batch" << QSize(700, 500)
+                                   << "errorDiffusionAction truncateAction fit640Action"
                                    << "--dither none --fit 640x480";
     }
     void choicesMatchCommandLine()
@@ -452,7 +458,7 @@ private Q_SLOTS:
         const bool batch = road == QLatin1String("batch");
         if (batch || road == QLatin1String("open")) {
             f.script.answerFile(picture);
-            f.trigger(batch ? "mnubat" : "mnuopn");
+            f.trigger(batch ? "batchAction" : "openPictureAction");
         } else { // the file dropped, or its bytes pasted
             auto *data = new QMimeData;
             data->setUrls({QUrl::fromLocalFile(picture)});
@@ -461,16 +467,17 @@ private Q_SLOTS:
             if (road == QLatin1String("drop"))
                 f.session().openDropped(data);
             else
-                f.trigger("poppaste");
+                f.trigger("pasteAction");
         }
         if (!batch) {
-            f.trigger("mnucnv");
+            f.trigger("convertAction");
             f.script.answerFile(f.path("photo.BIN"));
-            f.trigger("mnuasav");
+            f.trigger("saveBinAction");
         }
         const QByteArray bytes = readFile(f.path("photo.BIN"));
-        const QSize canvas = choices.endsWith(QLatin1String("320")) ? QSize(320, 240) : QSize(640, 480);
-        QCOMPARE(f.label("Label2")->text(), QStringLiteral("X=%1").arg(canvas.width()));
+        const QSize canvas =
+            choices.endsWith(QLatin1String("fit320Action")) ? QSize(320, 240) : QSize(640, 480);
+        QCOMPARE(f.label("widthLabel")->text(), QStringLiteral("X=%1").arg(canvas.width()));
         QCOMPARE(bytes.size(), canvas.width() * canvas.height());
         QCOMPARE(bytes.at(0), '\0'); // the black border
         if (!batch)                  // the preview is the bytes as the display shows them
@@ -492,14 +499,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("choices");
         QTest::addColumn<QString>("shown"); // the session's placement, as the comparison names it
-        QTest::newRow("none") << "mnufitfill mnufitenlarge"
+        QTest::newRow("none") << "fitFillAction enlargeAction"
                               << "合わせない（標準）";
-        QTest::newRow("fill, enlarged") << "mnufit320 mnufitfill mnufitenlarge"
+        QTest::newRow("fill, enlarged") << "fit320Action fitFillAction enlargeAction"
                                         << "320×240・画面を埋める・拡大あり";
-        QTest::newRow("turned and mirrored") << "mnurot270 mnumirh mnurot90 mnumirv"
-                                             << "合わせない（標準）・右に90°・上下反転";
-        QTest::newRow("back to the design's") << "mnufit640 mnufitfill mnurot180 mnufitwhole mnurotnone"
-                                              << "640×480・全体を表示";
+        QTest::newRow("turned and mirrored")
+            << "rotateLeftAction mirrorHorizontalAction rotateRightAction mirrorVerticalAction"
+            << "合わせない（標準）・右に90°・上下反転";
+        QTest::newRow("back to the design's")
+            << "fit640Action fitFillAction rotate180Action fitWholeAction noRotationAction"
+            << "640×480・全体を表示";
     }
     void placementChoices()
     {
@@ -516,13 +525,13 @@ private Q_SLOTS:
     {
         WindowFixture f;
         f.session().setPicture(patternImage(64, 48));
-        f.trigger("mnucnv");
+        f.trigger("convertAction");
         const QByteArray converted = *f.session().convertedBytes();
         const QImage preview = f.session().picture();
-        f.trigger("mnucompare");
+        f.trigger("compareAction");
         auto *comparison = f.window->findChild<ComparisonWindow *>();
         QVERIFY(comparison && comparison->isVisible());
-        f.trigger("mnudiffuse");
+        f.trigger("errorDiffusionAction");
         QCOMPARE(comparison->afterImage(), unitPreview(patternImage(64, 48), Dither::FloydSteinberg));
         QVERIFY(comparison->description().startsWith(QStringLiteral("減色方法: 誤差拡散")));
         QCOMPARE(*f.session().convertedBytes(), converted);
@@ -543,7 +552,7 @@ private Q_SLOTS:
     void oneAboutBox()
     {
         WindowFixture f;
-        f.trigger("mnuver");
+        f.trigger("aboutAction");
         const auto aboutBoxes = [] {
             QList<QWidget *> boxes;
             for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -555,24 +564,24 @@ private Q_SLOTS:
         QCOMPARE(aboutBoxes().size(), 1);
         QPointer<QWidget> first = aboutBoxes().first();
         QVERIFY(!first->isModal());
-        f.trigger("mnuver");
+        f.trigger("aboutAction");
         QCOMPARE(aboutBoxes(), QList<QWidget *>{first.data()});
 
         QCOMPARE(first->windowTitle(), QStringLiteral("Lumivertのﾊﾞｰｼﾞｮﾝ情報"));
         const auto text = [&first](const char *name) {
             return first->findChild<QLabel *>(QString::fromLatin1(name))->text();
         };
-        QCOMPARE(text("lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
-        QCOMPARE(text("lblTitle"), QStringLiteral("256色Lumivert"));
-        QVERIFY(text("lblDescription")
+        QCOMPARE(text("versionLabel"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
+        QCOMPARE(text("titleLabel"), QStringLiteral("256色Lumivert"));
+        QVERIFY(text("descriptionLabel")
                     .startsWith(QStringLiteral("アプリケーションの説明\n　Windowsの画像データ")));
-        QVERIFY(
-            text("Label1").startsWith(QStringLiteral("警告") + QString(114, ' ') + QStringLiteral("著作権")));
-        QVERIFY(first->findChild<QPushButton *>(QStringLiteral("cmdOK"))->isDefault());
+        QVERIFY(text("warningLabel")
+                    .startsWith(QStringLiteral("警告") + QString(114, ' ') + QStringLiteral("著作権")));
+        QVERIFY(first->findChild<QPushButton *>(QStringLiteral("okButton"))->isDefault());
 
         // The main window goes on working while it is open.
-        f.trigger("conv");
-        QCOMPARE(f.label("Label1")->text(), QStringLiteral("変換完了!!"));
+        f.trigger("convertButton");
+        QCOMPARE(f.label("statusLabel")->text(), QStringLiteral("変換完了!!"));
 
         first->close();
         QTRY_VERIFY(!first);
@@ -583,7 +592,7 @@ private Q_SLOTS:
     {
         AboutDialog box;
         box.show();
-        auto *label = box.findChild<QLabel *>(QStringLiteral("lblDescription"));
+        auto *label = box.findChild<QLabel *>(QStringLiteral("descriptionLabel"));
         const QImage shown = label->grab().toImage();
         const int line = label->fontMetrics().lineSpacing();
         const auto textStart = [&](int row) {

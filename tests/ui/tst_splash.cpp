@@ -52,7 +52,7 @@ private Q_SLOTS:
         QCOMPARE(script->messageTexts(), QStringList{text});
         QCOMPARE(script->messageTitles(), QStringList{QStringLiteral("警告")});
         QCOMPARE(script->endRequests, 1);
-        QVERIFY(!splash->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+        QVERIFY(!splash->findChild<QTimer *>(QStringLiteral("splashTimer"))->isActive());
         QVERIFY(finished.isEmpty());
         delete splash;
     }
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QPointer<SplashScreen> splash = new SplashScreen;
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
-        QTest::mouseClick(splash->findChild<QLabel *>(QStringLiteral("lblProductName")), Qt::LeftButton);
+        QTest::mouseClick(splash->findChild<QLabel *>(QStringLiteral("productNameLabel")), Qt::LeftButton);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toInt(), 0);
         QVERIFY(script->messages.isEmpty());
@@ -95,7 +95,7 @@ private Q_SLOTS:
         splash->show();
         splash->checkDisplay();
         splash->checkDisplay();
-        QTest::mouseClick(splash->findChild<QWidget *>(QStringLiteral("Frame1")), Qt::LeftButton, {},
+        QTest::mouseClick(splash->findChild<QWidget *>(QStringLiteral("innerFrame")), Qt::LeftButton, {},
                           QPoint(300, 200));
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toInt(), 1280);
@@ -121,14 +121,14 @@ private Q_SLOTS:
         const auto text = [&splash](const char *name) {
             return splash.findChild<QLabel *>(QString::fromLatin1(name))->text();
         };
-        QCOMPARE(text("lblVersion"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
-        QCOMPARE(text("Label2"), QStringLiteral("256色"));
-        QCOMPARE(text("lblProductName"), QStringLiteral("Lumivert"));
-        QCOMPARE(splash.findChild<QTimer *>(QStringLiteral("Timer1"))->interval(), 500);
+        QCOMPARE(text("versionLabel"), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 5.1.0"));
+        QCOMPARE(text("colourCountLabel"), QStringLiteral("256色"));
+        QCOMPARE(text("productNameLabel"), QStringLiteral("Lumivert"));
+        QCOMPARE(splash.findChild<QTimer *>(QStringLiteral("splashTimer"))->interval(), 500);
         // The raised border lies outside the client area and the frame inside it, on all four sides.
         QCOMPARE(splash.contentsRect().size(), QSize(375, 222));
         QVERIFY(splash.contentsRect().contains(
-            splash.findChild<QWidget *>(QStringLiteral("Frame1"))->geometry()));
+            splash.findChild<QWidget *>(QStringLiteral("innerFrame"))->geometry()));
     }
 
 private:

@@ -20,7 +20,7 @@ WindowFixture::~WindowFixture() = default;
 
 QWidget *WindowFixture::picture() const
 {
-    return window->findChild<QWidget *>(QStringLiteral("Picture1"));
+    return window->findChild<QWidget *>(QStringLiteral("pictureView"));
 }
 
 QLabel *WindowFixture::label(const char *name) const
@@ -30,7 +30,7 @@ QLabel *WindowFixture::label(const char *name) const
 
 QProgressBar *WindowFixture::progressBar() const
 {
-    return window->findChild<QProgressBar *>(QStringLiteral("ProgressBar1"));
+    return window->findChild<QProgressBar *>(QStringLiteral("progressBar"));
 }
 
 void WindowFixture::trigger(const char *name) const

@@ -56,7 +56,7 @@ struct WindowFixture
 
     lumivert::Session &session() const { return *window->session(); }
     QString path(const QString &name) const { return dir.filePath(name); }
-    // The window's parts, found by their design names.
+    // The window's parts, found by their object names.
     QWidget *picture() const;
     QLabel *label(const char *name) const;
     QProgressBar *progressBar() const;
