@@ -3,75 +3,162 @@
 #include "core/version.h"
 
 #include <QColor>
+#include <QCommandLineParser>
 #include <QDir>
 
-#include <array>
+#include <span>
 
 namespace lumivert::cli {
 
 namespace {
 
-enum CommandBit { ConvertBit = 1, ShowBit = 2, InfoBit = 4 };
-
-struct OptionSpec
+struct OptionRow
 {
+    const char *shortName; // null when there is none
     const char *longName;
-    char shortName; // 0 when there is none
-    bool takesValue;
-    int commands;
+    const char *valueName; // null for a flag
+    const char *description;
 };
 
-constexpr std::array<OptionSpec, 18> options{{
-    {"output", 'o', true, ConvertBit | ShowBit},
-    {"out-dir", 0, true, ConvertBit},
-    {"recursive", 'r', false, ConvertBit},
-    {"jobs", 'j', true, ConvertBit},
-    {"dither", 0, true, ConvertBit},
-    {"gamma", 0, true, ConvertBit},
-    {"fit", 0, true, ConvertBit},
-    {"background", 0, true, ConvertBit},
-    {"fill", 0, false, ConvertBit},
-    {"enlarge", 0, false, ConvertBit},
-    {"rotate", 0, true, ConvertBit},
-    {"mirror", 0, true, ConvertBit},
-    {"size", 0, true, ShowBit},
-    {"force", 'f', false, ShowBit},
-    {"keep-going", 'k', false, ConvertBit | InfoBit},
-    {"quiet", 'q', false, ConvertBit | ShowBit | InfoBit},
-    {"help", 'h', false, ConvertBit | ShowBit | InfoBit},
-    {"version", 0, false, ConvertBit | ShowBit | InfoBit},
-}};
+constexpr OptionRow HelpRow{"h", "help", nullptr, "this text"};
+constexpr OptionRow VersionRow{nullptr, "version", nullptr, "the version"};
 
-const OptionSpec *findLong(QStringView name)
+constexpr OptionRow ConvertOptions[] = {
+    {"o", "output", "FILE", "the BIN file to write (one picture only; - for standard output)"},
+    {nullptr, "out-dir", "DIR", "write the BIN files into DIR (a folder's sub-folders are kept)"},
+    {"r", "recursive", nullptr, "take the pictures of sub-folders too"},
+    {"j", "jobs", "N",
+     "convert N pictures at a time, 1 to 64 (default: one per core; at most four per core are used)"},
+    {nullptr, "dither", "METHOD",
+     "none (default: the display's truncation), nearest (the nearest shown colour: logos, text), "
+     "floyd-steinberg (error diffusion: photographs) or ordered (an 8x8 pattern)"},
+    {nullptr, "gamma", "srgb|N",
+     "how the panel turns values into light, which the two dithers balance: srgb (default) or a power N "
+     "from 0.1 to 5 (1: code values)"},
+    {nullptr, "fit", "WxH",
+     "320x240 or 640x480: shrink larger pictures keeping their aspect and centre every picture on a WxH "
+     "background"},
+    {nullptr, "background", "COLOR", "the colour around a fitted picture (default black)"},
+    {nullptr, "fill", nullptr,
+     "with --fit: cover the whole screen, cutting the overflow off equally on both sides"},
+    {nullptr, "enlarge", nullptr, "with --fit: scale up pictures smaller than the screen too"},
+    {nullptr, "rotate", "DEGREES", "90, 180 or 270: turn every picture clockwise before fitting"},
+    {nullptr, "mirror", "SIDE",
+     "horizontal (left-right) or vertical (top-bottom): mirror every picture, after --rotate and before "
+     "fitting"},
+    {"k", "keep-going", nullptr, "go on after a file fails (default: stop at the first)"},
+    {"q", "quiet", nullptr, "no progress bar and no closing line"},
+    HelpRow,
+    VersionRow,
+};
+
+constexpr OptionRow ShowOptions[] = {
+    {"o", "output", "PICTURE",
+     "the picture to write (.png, .bmp or another format Qt writes), replaced if it exists; - writes a PNG "
+     "to standard output"},
+    {nullptr, "size", "WxH", "the geometry of a file that is neither 76800 nor 307200 bytes long"},
+    {"f", "force", nullptr, "replace FILE.png when it exists"},
+    {"q", "quiet", nullptr, "accepted; show prints nothing but errors anyway"},
+    HelpRow,
+    VersionRow,
+};
+
+constexpr OptionRow InfoOptions[] = {
+    {"k", "keep-going", nullptr, "accepted; info always goes on"},
+    {"q", "quiet", nullptr, "accepted; info prints its descriptions all the same"},
+    HelpRow,
+    VersionRow,
+};
+
+struct CommandSpec
 {
-    for (const auto &o : options) {
-        if (name == QLatin1String(o.longName))
-            return &o;
+    Command command;
+    const char *name;
+    const char *description;
+    const char *arguments; // as the usage line shows them
+    const char *argumentsDescription;
+    std::span<const OptionRow> options;
+};
+
+constexpr CommandSpec Commands[] = {
+    {Command::Convert, "convert",
+     "Writes one BIN file per picture, by default beside it with its extension\n"
+     "replaced by BIN (a.jpg -> a.BIN; a name without extension gets .BIN appended).\n"
+     "Pictures over 640x480 (as turned by --rotate) are refused unless --fit is given.\n"
+     "An existing BIN file is replaced, but never an input, a picture, or a file that\n"
+     "two inputs would write.",
+     "PICTURE|FOLDER...", "pictures, or folders of them; - reads one from standard input (needs -o)",
+     ConvertOptions},
+    {Command::Show, "show",
+     "Renders a BIN file as the display shows it, by default into FILE.png,\n"
+     "which must not exist yet.",
+     "FILE.BIN", "the BIN file; - reads it from standard input (needs -o)", ShowOptions},
+    {Command::Info, "info",
+     "Prints each picture's size and format, or a BIN file's geometry; a file it cannot\n"
+     "read is reported and the others are still described.",
+     "FILE...", "the files to describe; - is standard input", InfoOptions},
+};
+
+const CommandSpec *findCommand(const QString &name)
+{
+    for (const CommandSpec &c : Commands) {
+        if (name == QLatin1String(c.name))
+            return &c;
     }
     return nullptr;
 }
 
-const OptionSpec *findShort(QChar c)
+const CommandSpec &specOf(Command command)
 {
-    for (const auto &o : options) {
-        if (o.shortName && c == QLatin1Char(o.shortName))
-            return &o;
+    for (const CommandSpec &c : Commands) {
+        if (c.command == command)
+            return c;
+    }
+    return Commands[0];
+}
+
+QCommandLineOption optionOf(const OptionRow &row)
+{
+    QStringList names;
+    if (row.shortName)
+        names << QLatin1String(row.shortName);
+    names << QLatin1String(row.longName);
+    return QCommandLineOption(names, QString::fromUtf8(row.description),
+                              row.valueName ? QString::fromLatin1(row.valueName) : QString());
+}
+
+void describeCommand(QCommandLineParser &parser, const CommandSpec &spec)
+{
+    parser.setApplicationDescription(QString::fromUtf8(spec.description));
+    for (const OptionRow &row : spec.options)
+        parser.addOption(optionOf(row));
+    parser.addPositionalArgument(QLatin1String(spec.arguments), QString::fromUtf8(spec.argumentsDescription));
+}
+
+// The long name of an option some command has, for a name as Qt reports it (without dashes).
+const char *knownLongName(const QString &name)
+{
+    for (const CommandSpec &c : Commands) {
+        for (const OptionRow &row : c.options) {
+            if (name == QLatin1String(row.longName) ||
+                (row.shortName && name == QLatin1String(row.shortName)))
+                return row.longName;
+        }
     }
     return nullptr;
 }
 
-int commandBit(Command c)
+// Why a parser refused the arguments, in the words our other messages use where we can tell.
+QString parserProblem(const QCommandLineParser &parser)
 {
-    switch (c) {
-    case Command::Convert:
-        return ConvertBit;
-    case Command::Show:
-        return ShowBit;
-    case Command::Info:
-        return InfoBit;
-    default:
-        return 0;
-    }
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return parser.errorText();
+    const QString &name = unknown.constFirst();
+    if (const char *longName = knownLongName(name))
+        return QStringLiteral("option '--%1' does not apply to this command").arg(QLatin1String(longName));
+    return QStringLiteral("unknown option '%1%2'")
+        .arg(name.size() == 1 ? QLatin1String("-") : QLatin1String("--"), name);
 }
 
 ParsedArguments failure(const QString &reason)
@@ -79,10 +166,17 @@ ParsedArguments failure(const QString &reason)
     return {std::nullopt, reason};
 }
 
-// Stores one option's value; returns the reason when the value is not usable.
-QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
+ParsedArguments early(Command command, Command helpOn = Command::Help)
 {
-    const QLatin1String name(o.longName);
+    Arguments a;
+    a.command = command;
+    a.helpOn = helpOn;
+    return {a, {}};
+}
+
+// Stores one option's value; returns the reason when the value is not usable.
+QString applyOption(Arguments &a, QLatin1String name, const QString &value)
+{
     if (name == QLatin1String("output")) {
         if (value.isEmpty())
             return QStringLiteral("--output needs a file name");
@@ -149,115 +243,6 @@ QString applyOption(Arguments &a, const OptionSpec &o, const QString &value)
     }
     return {};
 }
-
-// Reads the arguments in order: options as they come, the first other word as the command and the
-// words after it as inputs. Stops at the first argument that is not usable, or at --help or
-// --version.
-struct ArgumentReader
-{
-    explicit ArgumentReader(const QStringList &list) : args(list) {}
-
-    const QStringList &args;
-    qsizetype at = 0; // the argument being read
-    bool optionsEnded = false;
-    Arguments arguments;
-    bool haveCommand = false;
-    QList<const OptionSpec *> seen;
-    std::optional<Command> early; // --help or --version: nothing else matters
-
-    // The reason the first unusable argument is not usable; empty when all are.
-    QString read()
-    {
-        for (at = 0; at < args.size() && !early; ++at) {
-            const QString &arg = args.at(at);
-            QString problem;
-            if (!optionsEnded && arg == QLatin1String("--"))
-                optionsEnded = true;
-            else if (!optionsEnded && arg.startsWith(QLatin1String("--")))
-                problem = longOption(arg);
-            else if (!optionsEnded && arg.size() > 1 && arg.startsWith(QLatin1Char('-')))
-                problem = shortOptions(arg);
-            else
-                problem = word(arg);
-            if (!problem.isEmpty())
-                return problem;
-        }
-        return {};
-    }
-
-    // --name or --name=value.
-    QString longOption(const QString &arg)
-    {
-        const qsizetype eq = arg.indexOf(QLatin1Char('='));
-        const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
-        const OptionSpec *spec = findLong(name);
-        const QString shown = QStringLiteral("--") + name;
-        if (!spec)
-            return QStringLiteral("unknown option '%1'").arg(shown);
-        if (eq >= 0 && !spec->takesValue)
-            return QStringLiteral("option '%1' takes no value").arg(shown);
-        return take(*spec, eq >= 0 ? std::optional<QString>(arg.mid(eq + 1)) : std::nullopt, shown);
-    }
-
-    // -kq is -k -q; an option that takes a value takes the rest (-j2) or the next argument.
-    QString shortOptions(const QString &arg)
-    {
-        for (qsizetype k = 1; k < arg.size() && !early; ++k) {
-            const OptionSpec *spec = findShort(arg.at(k));
-            const QString shown = QLatin1Char('-') + arg.at(k);
-            if (!spec)
-                return QStringLiteral("unknown option '%1'").arg(shown);
-            const bool rest = spec->takesValue && k + 1 < arg.size();
-            const QString problem =
-                take(*spec, rest ? std::optional<QString>(arg.mid(k + 1)) : std::nullopt, shown);
-            if (!problem.isEmpty())
-                return problem;
-            if (spec->takesValue)
-                break;
-        }
-        return {};
-    }
-
-    // The command, or after it an input.
-    QString word(const QString &arg)
-    {
-        if (haveCommand) {
-            arguments.inputs.append(arg == QLatin1String("-") ? arg : QDir::fromNativeSeparators(arg));
-            return {};
-        }
-        if (arg == QLatin1String("convert"))
-            arguments.command = Command::Convert;
-        else if (arg == QLatin1String("show"))
-            arguments.command = Command::Show;
-        else if (arg == QLatin1String("info"))
-            arguments.command = Command::Info;
-        else
-            return QStringLiteral("unknown command '%1'").arg(arg);
-        haveCommand = true;
-        return {};
-    }
-
-    // One option with its value, if it was given one; a value it needs and was not given is the
-    // next argument.
-    QString take(const OptionSpec &spec, std::optional<QString> value, const QString &shown)
-    {
-        if (spec.longName == QLatin1String("help")) {
-            early = early.value_or(Command::Help);
-            return {};
-        }
-        if (spec.longName == QLatin1String("version")) {
-            early = early.value_or(Command::Version);
-            return {};
-        }
-        if (spec.takesValue && !value) {
-            if (at + 1 >= args.size())
-                return QStringLiteral("option '%1' needs a value").arg(shown);
-            value = args.at(++at);
-        }
-        seen.append(&spec);
-        return applyOption(arguments, spec, value.value_or(QString()));
-    }
-};
 
 // What the command itself asks of the inputs and options; empty when they suit it.
 QString commandProblem(const Arguments &a)
@@ -360,25 +345,59 @@ std::optional<Mirror> parseMirror(const QString &text)
     return std::nullopt;
 }
 
-ParsedArguments parseArguments(const QStringList &args)
+ParsedArguments parseArguments(const QStringList &arguments)
 {
-    ArgumentReader reader(args);
-    if (const QString problem = reader.read(); !problem.isEmpty())
-        return failure(problem);
-    if (reader.early) {
-        Arguments e;
-        e.command = *reader.early;
-        return {e, {}};
+    // Qt's parser skips the first word, the program's name.
+    const QStringList args = QStringList(QStringLiteral("lumivert-cli")) + arguments;
+    // The command is the first word that is not an option, so a first pass that knows every command's
+    // options (and so which take values) finds it and looks no further.
+    QCommandLineParser first;
+    first.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    QStringList added;
+    for (const CommandSpec &c : Commands) {
+        for (const OptionRow &row : c.options) {
+            if (!added.contains(QLatin1String(row.longName))) {
+                added.append(QLatin1String(row.longName));
+                first.addOption(optionOf(row));
+            }
+        }
     }
-
-    const Arguments &a = reader.arguments;
-    if (!reader.haveCommand)
+    if (!first.parse(args))
+        return failure(parserProblem(first));
+    const QString word = first.positionalArguments().value(0);
+    const CommandSpec *spec = first.positionalArguments().isEmpty() ? nullptr : findCommand(word);
+    if (first.isSet(QStringLiteral("help")))
+        return early(Command::Help, spec ? spec->command : Command::Help);
+    if (first.isSet(QStringLiteral("version")))
+        return early(Command::Version);
+    if (first.positionalArguments().isEmpty())
         return failure(QStringLiteral("no command given (convert, show or info)"));
-    for (const OptionSpec *spec : reader.seen) {
-        if (!(spec->commands & commandBit(a.command)))
-            return failure(
-                QStringLiteral("option '--%1' does not apply to this command").arg(spec->longName));
+    if (!spec)
+        return failure(QStringLiteral("unknown command '%1'").arg(word));
+
+    // The command's own parser reads the whole line: its options may come before or after the command.
+    QCommandLineParser parser;
+    describeCommand(parser, *spec);
+    if (!parser.parse(args))
+        return failure(parserProblem(parser));
+    if (parser.isSet(QStringLiteral("help")))
+        return early(Command::Help, spec->command);
+    if (parser.isSet(QStringLiteral("version")))
+        return early(Command::Version);
+
+    Arguments a;
+    a.command = spec->command;
+    for (const OptionRow &row : spec->options) {
+        const QLatin1String name(row.longName);
+        const QStringList values =
+            row.valueName ? parser.values(name) : QStringList(parser.isSet(name) ? 1 : 0, QString());
+        for (const QString &value : values) {
+            if (const QString problem = applyOption(a, name, value); !problem.isEmpty())
+                return failure(problem);
+        }
     }
+    for (const QString &input : parser.positionalArguments().mid(1))
+        a.inputs.append(input == QLatin1String("-") ? input : QDir::fromNativeSeparators(input));
     if (const QString problem = commandProblem(a); !problem.isEmpty())
         return failure(problem);
     return {a, {}};
@@ -389,64 +408,31 @@ QString versionText()
     return QStringLiteral("lumivert-cli ") + versionString();
 }
 
-QString usageText()
+QString usageText(Command command)
 {
-    return QStringLiteral(
-        "Usage: lumivert-cli convert [options] PICTURE|FOLDER...\n"
-        "       lumivert-cli show [options] FILE.BIN\n"
-        "       lumivert-cli info [options] FILE...\n"
-        "\n"
-        "Converts pictures into RGB332 BIN files for the LCD unit (one byte per pixel),\n"
-        "shows BIN files as pictures, and tells what a file holds.\n"
-        "\n"
-        "convert: writes one BIN file per picture, by default beside it with its extension\n"
-        "replaced by BIN (a.jpg -> a.BIN; a name without extension gets .BIN appended).\n"
-        "Pictures over 640x480 (as turned by --rotate) are refused unless --fit is given.\n"
-        "An existing BIN file is replaced, but never an input, a picture, or a file that\n"
-        "two inputs would write.\n"
-        "A PICTURE of - is read from standard input (needs -o).\n"
-        "  -o, --output FILE      the BIN file to write (one picture only; - for standard output)\n"
-        "      --out-dir DIR      write the BIN files into DIR (a folder's sub-folders are kept)\n"
-        "  -r, --recursive        take the pictures of sub-folders too\n"
-        "  -j, --jobs N           convert N pictures at a time, 1 to 64 (default: one per core;\n"
-        "                         at most four per core are used)\n"
-        "      --dither METHOD    none (default: the display's truncation), nearest (the nearest\n"
-        "                         shown colour: logos, text), floyd-steinberg (error diffusion:\n"
-        "                         photographs) or ordered (an 8x8 pattern)\n"
-        "      --gamma srgb|N     how the panel turns values into light, which the two dithers\n"
-        "                         balance: srgb (default) or a power N from 0.1 to 5 (1: code values)\n"
-        "      --fit WxH          320x240 or 640x480: shrink larger pictures keeping their aspect\n"
-        "                         and centre every picture on a WxH background\n"
-        "      --background COLOR the colour around a fitted picture (default black)\n"
-        "      --fill             with --fit: cover the whole screen, cutting the overflow off\n"
-        "                         equally on both sides\n"
-        "      --enlarge          with --fit: scale up pictures smaller than the screen too\n"
-        "      --rotate DEGREES   90, 180 or 270: turn every picture clockwise before fitting\n"
-        "      --mirror SIDE      horizontal (left-right) or vertical (top-bottom): mirror every\n"
-        "                         picture, after --rotate and before fitting\n"
-        "  -k, --keep-going       go on after a file fails (default: stop at the first)\n"
-        "  -q, --quiet            no progress bar and no closing line\n"
-        "\n"
-        "show: renders a BIN file as the display shows it, by default into FILE.png,\n"
-        "which must not exist yet. A FILE.BIN of - is read from standard input (needs -o).\n"
-        "  -o, --output PICTURE   the picture to write (.png, .bmp or another format Qt writes),\n"
-        "                         replaced if it exists; - writes a PNG to standard output\n"
-        "      --size WxH         the geometry of a file that is neither 76800 nor 307200 bytes long\n"
-        "  -f, --force            replace FILE.png when it exists\n"
-        "  -q, --quiet            accepted; show prints nothing but errors anyway\n"
-        "\n"
-        "info: prints each picture's size and format, or a BIN file's geometry; a file it cannot\n"
-        "read is reported and the others are still described. A FILE of - is standard input.\n"
-        "  -k, --keep-going       accepted; info always goes on\n"
-        "  -q, --quiet            accepted; info prints its descriptions all the same\n"
-        "\n"
-        "  -h, --help             this text\n"
-        "      --version          the version\n"
+    if (command == Command::Convert || command == Command::Show || command == Command::Info) {
+        const CommandSpec &spec = specOf(command);
+        QCommandLineParser parser;
+        describeCommand(parser, spec);
+        QString text = parser.helpText();
+        // Qt names the program as it was started; the usage line names it and the command as typed.
+        text.replace(0, text.indexOf(QLatin1String(" [options]")),
+                     QStringLiteral("Usage: lumivert-cli ") + QLatin1String(spec.name));
+        return text;
+    }
+    QString text =
+        QStringLiteral("Usage: lumivert-cli convert|show|info [options] ...\n"
+                       "Converts pictures into RGB332 BIN files for the LCD unit (one byte per pixel),\n"
+                       "shows BIN files as pictures, and tells what a file holds.\n");
+    for (const CommandSpec &c : Commands)
+        text += QLatin1Char('\n') + usageText(c.command);
+    text += QStringLiteral(
         "\n"
         "Short options combine (-kq, -kj2); -- ends the options. Names in messages are quoted\n"
         "as a shell would need them ('a b.jpg', 'bad'$'\\n''name.jpg').\n"
         "convert ends with a line \"N converted, M failed\" on stderr (not with --quiet).\n"
         "Exit status: 0 all files done, 1 some file failed, 2 usage error.\n");
+    return text;
 }
 
 } // namespace lumivert::cli

@@ -17,6 +17,7 @@ enum class Command { Help, Version, Convert, Show, Info };
 struct Arguments
 {
     Command command = Command::Help;
+    Command helpOn = Command::Help; // Help: the command whose options it tells (Help: all of them)
     QStringList inputs;
     QString output; // -o: the one output file
     QString outDir; // --out-dir
@@ -56,7 +57,8 @@ std::optional<LightResponse> parseGamma(const QString &text);
 std::optional<Rotation> parseRotation(const QString &text);
 std::optional<Mirror> parseMirror(const QString &text);
 
-QString usageText();
+// The help of one command, or of all three for Command::Help.
+QString usageText(Command command = Command::Help);
 QString versionText();
 
 } // namespace lumivert::cli

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -44,9 +45,16 @@ int run(const QStringList &arguments, std::FILE *err)
     }
     const Arguments &args = *parsed.arguments;
     switch (args.command) {
-    case Command::Help:
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+    case Command::Help: {
+        // Held whole in the stream's buffer until closeOutput flushes it, which reports a failed write
+        // with its reason; a text longer than the usual buffer would fail inside fputs and lose it.
+        const QByteArray text = usageText(args.helpOn).toLocal8Bit();
+        static std::vector<char> buffer;
+        buffer.resize(size_t(text.size()) + 1);
+        std::setvbuf(stdout, buffer.data(), _IOFBF, buffer.size());
+        std::fputs(text.constData(), stdout);
         return AllDone;
+    }
     case Command::Version:
         std::puts(versionText().toLocal8Bit().constData());
         return AllDone;

@@ -4,6 +4,7 @@
 #include "gui/fonts.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -25,42 +26,36 @@ const char UsageText[] = "使い方: lumivert [ファイル]\n"
                          "  -h, --help     この説明を表示して終了します\n"
                          "      --version  バージョンを表示して終了します\n";
 
-bool isOption(const QString &argument)
-{
-    return argument.startsWith(u'-') && argument.size() > 1;
-}
-
 void printUnknownOption(const QString &argument)
 {
     std::fprintf(stderr, "lumivert: %s は使えないオプションです。\n%s", qPrintable(argument), UsageText);
 }
 
-// How many arguments a Qt option at the front of `arguments` takes up (QApplication removes them), or 0
-// for anything else.
-int qtOptionLength(const QStringList &arguments)
+// Only our own options are described here. Qt's (-platform xcb, -style fusion, -reverse and the rest)
+// are left to QApplication, which takes them out of the arguments as it starts: the files are read from
+// what it leaves, and an option still there then is nobody's. Keeping a list of Qt's options instead
+// would go stale with each Qt release and platform plugin. Single-dash words are whole names, so that
+// -stylesheet is not read as -s -t -y ... -h.
+void describeOptions(QCommandLineParser &parser)
 {
-    static const QStringList withValue{
-        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
-        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
-        QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
-        QStringLiteral("style"),           QStringLiteral("stylesheet"),
-        QStringLiteral("display"),         QStringLiteral("name"),
-        QStringLiteral("title"),           QStringLiteral("geometry"),
-        QStringLiteral("visual")};
-    static const QStringList flags{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
-                                   QStringLiteral("nograb"),  QStringLiteral("dograb"),
-                                   QStringLiteral("sync"),    QStringLiteral("testability")};
-    QString option = arguments.first();
-    option.remove(0, option.startsWith(QLatin1String("--")) ? 2 : 1);
-    const qsizetype equals = option.indexOf(u'=');
-    if (equals > 0)
-        return withValue.contains(option.left(equals)) || option.startsWith(QLatin1String("qmljsdebugger"))
-                   ? 1
-                   : 0;
-    if (withValue.contains(option))
-        return arguments.size() > 1 ? 2 : 1;
-    return flags.contains(option) ? 1 : 0;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    parser.addPositionalArgument(QStringLiteral("files"), QString());
+}
+
+// The argument as typed for an option name as the parser reports it (without dashes or value).
+QString spelled(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        QStringView bare(argument);
+        bare = bare.mid(bare.startsWith(QLatin1String("--")) ? 2 : 1);
+        if (argument.startsWith(u'-') && bare.left(bare.indexOf(u'=')) == name)
+            return argument;
+    }
+    return name;
 }
 
 } // namespace
@@ -91,51 +86,45 @@ void setUpApplication(QApplication &app)
 
 std::optional<int> answerInformationOptions(const QStringList &arguments)
 {
+    QCommandLineParser parser;
+    describeOptions(parser);
+    // Unknown options are no reason to stop yet: they may be Qt's, which QApplication takes later.
+    parser.parse(arguments);
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("256色Lumivert %s\n", qPrintable(versionString()));
+        return 0;
+    }
+    // Qt's options are written with one dash, so one with two that is not ours is refused here, before
+    // anything needs a display (without one Qt would end the program first).
+    const QStringList unknown = parser.unknownOptionNames();
     for (const QString &argument : arguments.mid(1)) {
         if (argument == QLatin1String("--"))
             break;
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
-            std::fputs(UsageText, stdout);
-            return 0;
-        }
-        if (argument == QLatin1String("--version")) {
-            std::printf("256色Lumivert %s\n", qPrintable(versionString()));
-            return 0;
-        }
-    }
-    // Checked here rather than after the application is made: without a display Qt would end the
-    // program first.
-    QStringList rest = arguments.mid(1);
-    while (!rest.isEmpty() && rest.first() != QLatin1String("--")) {
-        if (!isOption(rest.first())) {
-            rest.removeFirst();
-            continue;
-        }
-        const int taken = qtOptionLength(rest);
-        if (taken == 0) {
-            printUnknownOption(rest.first());
+        if (argument.startsWith(QLatin1String("--")) &&
+            unknown.contains(argument.mid(2).section(u'=', 0, 0))) {
+            printUnknownOption(argument);
             return 2;
         }
-        rest.remove(0, taken);
     }
     return std::nullopt;
 }
 
 std::optional<QStringList> filesFromArguments(const QStringList &arguments)
 {
-    QStringList files;
-    bool optionsEnded = false;
-    for (const QString &argument : arguments.mid(1)) {
-        if (!optionsEnded && argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && isOption(argument)) {
-            printUnknownOption(argument);
-            return std::nullopt;
-        }
-        files << QDir::current().absoluteFilePath(argument);
+    QCommandLineParser parser;
+    describeOptions(parser);
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        printUnknownOption(unknown.isEmpty() ? parser.errorText() : spelled(arguments, unknown.constFirst()));
+        return std::nullopt;
     }
+    QStringList files;
+    for (const QString &argument : parser.positionalArguments())
+        files << QDir::current().absoluteFilePath(argument);
     return files;
 }
 

@@ -18,12 +18,13 @@ void setUpApplication(QApplication &app);
 QTranslator *installJapaneseQtTexts(QApplication &app);
 
 // --help and --version print and end the program before anything needs a display, and so does an
-// unknown option (with the usage, status 2); Qt's own options are left for Qt. The exit status after
-// printing, or none to go on.
+// unknown option written with two dashes (with the usage, status 2); options with one dash may be Qt's
+// and are left for QApplication. The exit status after printing, or none to go on.
 std::optional<int> answerInformationOptions(const QStringList &arguments);
 
-// The files named on the command line (after Qt has taken its own options), as absolute paths taken
-// before anything changes the current folder; none, with the reason printed, for an unknown option.
+// The files named on the command line (after QApplication has taken Qt's own options), as absolute
+// paths taken before anything changes the current folder; none, with the reason printed, for an option
+// that is left.
 std::optional<QStringList> filesFromArguments(const QStringList &arguments);
 
 } // namespace lumivert

@@ -58,7 +58,7 @@ private Q_SLOTS:
         row("convert without input", {"convert", "-q"}, "at least one picture");
         row("jobs zero", {"convert", "--jobs", "0", "a"}, "--jobs needs a number");
         row("jobs word", {"convert", "--jobs", "many", "a"}, "--jobs needs a number");
-        row("jobs missing value", {"convert", "a", "--jobs"}, "needs a value");
+        row("jobs missing value", {"convert", "a", "--jobs"}, "Missing value after '--jobs'.");
         row("fit other size", {"convert", "--fit", "800x600", "a"}, "--fit must be 320x240 or 640x480");
         row("fit signed", {"convert", "--fit", "+320x240", "a"}, "--fit must be");
         row("dither unknown", {"convert", "--dither", "atkinson", "a"}, "--dither must be");
@@ -66,7 +66,7 @@ private Q_SLOTS:
         row("gamma too steep", {"convert", "--gamma", "6", "a"}, "--gamma must be");
         row("gamma word", {"convert", "--gamma", "linear", "a"}, "--gamma must be");
         row("background unknown", {"convert", "--background", "blurple", "a"}, "--background must be");
-        row("flag with value", {"convert", "--quiet=yes", "a"}, "takes no value");
+        row("flag with value", {"convert", "--quiet=yes", "a"}, "Unexpected value after '--quiet'.");
         row("option of another command", {"show", "--dither", "ordered", "a.BIN"}, "does not apply");
         row("show two files", {"show", "a.BIN", "b.BIN"}, "exactly one BIN");
         row("show bad size", {"show", "--size", "100", "a.BIN"}, "--size must be");
