@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QtEndian>
 
 #include <mutex>
@@ -101,8 +102,15 @@ QByteArray pictureFormatOf(const QString &path)
     else
         tail = head;
     const Signature signature = signatureOf(head, tail, length);
-    if (signature.format.isEmpty())
-        return {};
+    if (signature.format.isEmpty()) {
+        // Any other format Qt reads (PPM, XBM, ...), by the header its reader checks; a file of a
+        // display's length is then a BIN file, as nothing at its end can say otherwise.
+        if (binGeometry(length) || !opened.file->seek(0))
+            return {};
+        QImageReader reader(opened.file.get());
+        reader.setDecideFormatFromContent(true);
+        return reader.canRead() ? reader.format() : QByteArray();
+    }
     // The program's own output of a display's size is a picture only when both ends say so.
     if (binGeometry(length) && !signature.endAgrees)
         return {};

@@ -469,6 +469,7 @@ private Q_SLOTS:
         const QString picture = QStringLiteral("保存先は画像ファイルです。BINファイルで上書きできません。");
         QTest::newRow("BIN over the shown picture") << false << "shown.png" << source;
         QTest::newRow("BIN over another picture") << false << "other.jpg" << picture;
+        QTest::newRow("BIN over a picture known by its reader") << false << "other.ppm" << picture;
         QTest::newRow("BMP over the shown picture") << true << "shown.png" << source;
         QTest::newRow("BMP over another picture") << true << "other.jpg" << QString();
         QTest::newRow("BIN over the BIN file shown") << false << "shown.BIN" << QString();
@@ -482,6 +483,7 @@ private Q_SLOTS:
         SessionFixture f;
         writePicture(f.path("shown.png"), patternImage(32, 24), "PNG");
         writePicture(f.path("other.jpg"), patternImage(16, 16), "JPG");
+        writePicture(f.path("other.ppm"), patternImage(16, 16), "PPM");
         writeFile(f.path("shown.BIN"), binBytes(76800));
         if (target == QLatin1String("shown.BIN"))
             f.openBin(f.path("shown.BIN"));
