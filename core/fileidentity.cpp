@@ -1,6 +1,7 @@
 #include "core/fileidentity.h"
 
 #include "core/platform.h"
+#include "core/windowsfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +52,9 @@ std::optional<FileId> fileId(const QString &path)
     const auto id = systemFileId(path);
     // A file system without inode numbers reports 0 for every file.
     if (!id || id->inode != 0)
+        return id;
+#elif defined(Q_OS_WIN) && !defined(LUMIVERT_QT_ONLY)
+    if (const auto id = windowsFileId(path))
         return id;
 #endif
     return pathFileId(path);

@@ -1,6 +1,7 @@
 #include "core/regularfile.h"
 
 #include "core/platform.h"
+#include "core/windowsfiles.h"
 
 #include <QFileInfo>
 
@@ -100,6 +101,8 @@ OpenedFile openPlatform(const QString &path)
 // Without descriptors to check, the kind is checked by name just before opening.
 OpenedFile openPlatform(const QString &path)
 {
+    if (isDeviceNameHere(path))
+        return refused(Problem::Cause::Device);
     const QFileInfo info(path);
     if (!info.exists())
         return refused(Problem::Cause::Missing);

@@ -2,6 +2,7 @@
 
 #include "core/bmpfile.h"
 #include "core/platform.h"
+#include "core/windowsfiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -316,6 +317,8 @@ Problem save(const QString &path, const QByteArray &bytes, bool)
         return systemProblem(ENOENT);
     if (path.contains(QChar(u'\0')))
         return systemProblem(EINVAL);
+    if (isDeviceNameHere(path))
+        return Problem::Cause::NotRegular;
     QString target = path;
     if (const int error = followLinks(target))
         return systemProblem(error);

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -68,8 +67,7 @@ int qtOptionLength(const QStringList &arguments)
 QTranslator *installJapaneseQtTexts(QApplication &app)
 {
     auto *translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral(":/translations/qtbase_ja.qm"))) {
         delete translator;
         return nullptr;
     }

@@ -2,6 +2,7 @@
 #include "core/rgb332.h"
 #include "core/scaletofit.h"
 #include "core/sizelimit.h"
+#include "core/windowsfiles.h"
 #include "tests/madebitmaps.h"
 #include "tests/testfiles.h"
 
@@ -64,6 +65,8 @@ private Q_SLOTS:
     void topDownBmpIsRightWayUp();
     void contentDecidesFormat();
     void unreadableFiles();
+    void windowsDeviceNames_data();
+    void windowsDeviceNames();
     void corpus_data();
     void corpus();
     void corpusEncodingsAgree_data();
@@ -286,6 +289,30 @@ void TestPictureFile::unreadableFiles()
         QCOMPARE(load.problem.cause, cause);
         QVERIFY(load.image.isNull());
     }
+}
+
+void TestPictureFile::windowsDeviceNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("device");
+    for (const char *name : {"CON", "con.jpg", "NUL.BIN", "nul.tar.gz", "Aux", "prn.", "COM1", "lpt9.bmp",
+                             "CON .txt", "C:nul", "C:\\pictures\\con.jpg", "/tmp/Com3.png"})
+        QTest::newRow(name) << QString::fromUtf8(name) << true;
+    for (const char *name :
+         {"", "COM0", "COM10", "LPT", "console.jpg", "icon.jpg", "nul/photo.jpg", "_con.jpg", "写真.jpg"})
+        QTest::newRow(name) << QString::fromUtf8(name) << false;
+}
+
+void TestPictureFile::windowsDeviceNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, device);
+    QCOMPARE(isWindowsDeviceName(name), device);
+#ifdef Q_OS_WIN
+    // Refused by its name: opened, it would read the device.
+    if (device)
+        QCOMPARE(loadPicture(QDir::temp().filePath(name)).problem.cause, Problem::Cause::Device);
+#endif
 }
 
 void TestPictureFile::corpus_data()
