@@ -118,7 +118,7 @@ test-windows: build windows
 
 # The conversion benchmark built for Windows, under Wine, beside this machine's build.
 bench-windows: build windows
-	$(call apt_install,$(WINDOWS_TEST_PACKAGES))
+	$(call apt_install,$(WINDOWS_TEST_PACKAGES) python3-pil python3-numpy)
 	bash packaging/windows/bench.sh $(WINDOWS_BUILD) $(BUILD)
 
 # Every C++ file in the checked-in style (.clang-format).
