@@ -70,10 +70,10 @@ if wants cli; then
     for fit in 640x480 320x240; do
       mkdir -p "$work/cli/$method-$fit/debian" "$work/cli/$method-$fit/windows"
       set +e
-      "$debian/lumivert-cli" convert --quiet --keep-going --fit $fit --dither $method \
+      "$debian/lumivert-cli" convert --quiet --keep-going -r --fit $fit --dither $method \
         --out-dir "$work/cli/$method-$fit/debian" "$corpus/jpeg" "$corpus/bmpsuite" 2>/dev/null
       debian_status=$?
-      wine "$stage/lumivert-cli.exe" convert --quiet --keep-going --fit $fit --dither $method \
+      wine "$stage/lumivert-cli.exe" convert --quiet --keep-going -r --fit $fit --dither $method \
         --out-dir "$(windows_path "$work/cli/$method-$fit/windows")" "$(windows_path "$corpus/jpeg")" \
         "$(windows_path "$corpus/bmpsuite")" 2>/dev/null
       windows_status=$?
