@@ -37,20 +37,24 @@ fi
 start=$(date +%s)
 rm -rf "$prefix"
 work=$root/$key.work
-rm -rf "$work"
-mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src" "$prefix"
-
-# Debian's sources through a private apt list: the system's apt setup is left as it is.
-mirror=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
-mirror=${mirror:-http://deb.debian.org/debian}
-echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" \
-  >"$work/apt/sources.list"
-apt_options=(-o Dir::Etc::sourcelist="$work/apt/sources.list" -o Dir::Etc::sourceparts=/nonexistent
-  -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt/cache" -o APT::Sandbox::User=root)
-apt-get "${apt_options[@]}" update -qq
-(cd "$work/src" && apt-get "${apt_options[@]}" source --download-only -qq \
-  qt6-base libjpeg-turbo)
-(cd "$work/src" && for dsc in *.dsc; do dpkg-source --no-check -x "$dsc" >/dev/null; done)
+mkdir -p "$prefix"
+# A build that was interrupted goes on where it stopped: the sources and build folders are kept until
+# the end.
+if ! [ -f "$work/sources.done" ]; then
+  rm -rf "$work"
+  mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src"
+  # Debian's sources through a private apt list: the system's apt setup is left as it is.
+  mirror=$(sed -n 's/^URIs: *\(http[^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
+  mirror=${mirror:-http://deb.debian.org/debian}
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" \
+    >"$work/apt/sources.list"
+  apt_options=(-o Dir::Etc::sourcelist="$work/apt/sources.list" -o Dir::Etc::sourceparts=/nonexistent
+    -o Dir::State::Lists="$work/apt/lists" -o Dir::Cache="$work/apt/cache" -o APT::Sandbox::User=root)
+  apt-get "${apt_options[@]}" update -qq
+  (cd "$work/src" && apt-get "${apt_options[@]}" source --download-only -qq qt6-base libjpeg-turbo)
+  (cd "$work/src" && for dsc in *.dsc; do dpkg-source --no-check -x "$dsc" >/dev/null; done)
+  touch "$work/sources.done"
+fi
 qt_source=$(echo "$work"/src/qt6-base-$qt_version*/)
 jpeg_source=$(echo "$work"/src/libjpeg-turbo-$jpeg_version*/)
 
@@ -84,6 +88,8 @@ for feature in harfbuzz textodfwriter textmarkdownreader textmarkdownwriter pdf 
   unused_features+=("-DFEATURE_$feature=OFF")
 done
 
+# Without Direct2D, Qt 6.4's Gui leaves out the DirectWrite font database that the windows platform
+# plugin takes with directwrite3: that one goes too, and fonts come through GDI as in Qt 5.
 # qtbase as shared libraries with what the two programs and the tests use: Core, Gui, Widgets, Test,
 # the windows, offscreen and minimal platforms, the styles and image formats. The host's Qt of the same
 # version supplies moc, rcc and uic.
@@ -95,6 +101,7 @@ $nice cmake -S "$qt_source" -B "$work/qt" -G Ninja -Wno-dev \
   -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF \
   -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF \
+  -DFEATURE_directwrite3=OFF \
   -DFEATURE_pkg_config=OFF "${unused_features[@]}" >"$work/qt-configure.log"
 $nice cmake --build "$work/qt" -j"$jobs" >"$work/qt-build.log"
 cmake --install "$work/qt" >/dev/null
