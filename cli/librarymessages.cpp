@@ -25,8 +25,10 @@ namespace {
 
 thread_local QStringList kept;
 std::FILE *ownStream = stderr;
+#ifdef Q_OS_UNIX
 int caughtOutput = -1; // the pipe's end that is read
 std::mutex caughtMutex;
+#endif
 
 // A damaged file can make a decoder complain once per row; a few messages tell enough.
 constexpr qsizetype MostKept = 3;

@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/librarymessages.h"
 #include "cli/names.h"
 
@@ -74,6 +75,7 @@ int main(int argc, char *argv[])
 {
     using namespace lumivert::cli;
     keepStandardStreamsTaken();
+    prepareConsole();
     installLibraryMessageHandler();
 #ifdef Q_OS_WIN
     QCoreApplication app(argc, argv);
@@ -86,5 +88,6 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
 #endif
     std::FILE *err = catchLibraryOutput();
-    return closeOutput(stdout, err, run(arguments, err));
+    const int status = run(arguments, err);
+    return closeOutput(stdout, err, interruptRequested() ? Interrupted : status);
 }

@@ -2,6 +2,7 @@
 
 #include "core/platform.h"
 
+#include "cli/console.h"
 #include "cli/names.h"
 
 #include <QtGlobal>
@@ -79,7 +80,8 @@ int terminalColumns(std::FILE *stream)
     if (::ioctl(::fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
 #else
-    Q_UNUSED(stream);
+    if (const int columns = consoleColumns(::fileno(stream)); columns > 0)
+        return columns;
 #endif
     bool ok = false;
     const int columns = qEnvironmentVariableIntValue("COLUMNS", &ok);

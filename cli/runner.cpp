@@ -1,5 +1,6 @@
 #include "cli/runner.h"
 
+#include "cli/console.h"
 #include "cli/reporter.h"
 #include "core/formats/pictureloader.h"
 
@@ -188,7 +189,7 @@ bool runConversions(const std::vector<Conversion> &conversions, const Conversion
 
     const auto work = [&] {
         WorkerBuffers buffers;
-        while (!stop.load(std::memory_order_relaxed)) {
+        while (!stop.load(std::memory_order_relaxed) && !interruptRequested()) {
             const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
             if (i >= conversions.size())
                 break;

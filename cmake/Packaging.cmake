@@ -80,8 +80,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt libraries (and with libqt6gui6 its JPEG and X11 plugins) come from dpkg-shlibdeps; Qt's own
-# Japanese translations are loaded at start.
+# Japanese translations are inside the program.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
 include(CPack)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lumivert.lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME lumivert)

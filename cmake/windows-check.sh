@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Compiles every source file of core/, gui/ and cli/ for Windows with MinGW-w64 against the system's Qt
+# Compiles every source file of core/, app/, gui/ and cli/ for Windows with MinGW-w64 against the system's Qt
 # headers, without linking (Debian ships no Qt for Windows). It proves that the sources use no call,
 # header or type that Windows lacks; it does not prove that the program links, runs or behaves the same
 # there, nor anything about MSVC.
@@ -19,7 +19,7 @@ sed -e "s/@PROJECT_VERSION@/$version/g" -e "s/@PROJECT_VERSION_MAJOR@/$major/g" 
 
 failed=0
 count=0
-for source in core/*.cpp gui/*.cpp cli/*.cpp; do
+for source in core/*.cpp core/*/*.cpp app/*.cpp gui/*.cpp cli/*.cpp; do
   count=$((count + 1))
   if ! "$cxx" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \
     -I. -I"$generated" -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" -I"$qt/QtWidgets" \

@@ -7,7 +7,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -63,8 +62,7 @@ QString spelled(const QStringList &arguments, const QString &name)
 QTranslator *installJapaneseQtTexts(QApplication &app)
 {
     auto *translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral(":/translations/qtbase_ja.qm"))) {
         delete translator;
         return nullptr;
     }

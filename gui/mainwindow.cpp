@@ -380,7 +380,7 @@ void MainWindow::showStatus(const QString &text)
 
 void MainWindow::showFile(const QString &path)
 {
-    setWindowTitle(m_baseCaption + QLatin1Char('(') + path + QLatin1Char(')'));
+    setWindowTitle(m_baseCaption + QLatin1Char('(') + QDir::toNativeSeparators(path) + QLatin1Char(')'));
 }
 
 void MainWindow::layoutAround(QSize area, FitRule rule)

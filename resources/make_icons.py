@@ -27,6 +27,17 @@ def png(path, pixels):
     path.write_bytes(data)
 
 
+def ico(path, pngs):
+    images = [p.read_bytes() for p in pngs]
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for image in images:
+        w, h = struct.unpack(">II", image[16:24])
+        data += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    path.write_bytes(data + b"".join(images))
+
+
 def canvas(n):
     return [[T] * n for _ in range(n)]
 
@@ -256,3 +267,7 @@ if __name__ == "__main__":
         name = {32: "lumivert", 64: "lumivert@2x"}.get(n, f"lumivert-{n}")
         png(OUT / f"{name}.png", paint(n, program_icon(n)))
     (OUT / "lumivert.svg").write_text(svg(256, program_icon(256)))
+    # Windows' program icon: the same drawings, each stored as PNG inside one ICO file.
+    names = {16: "lumivert-16", 24: "lumivert-24", 32: "lumivert", 48: "lumivert-48", 64: "lumivert@2x",
+             256: "lumivert-256"}
+    ico(OUT / "lumivert.ico", [OUT / f"{name}.png" for name in names.values()])

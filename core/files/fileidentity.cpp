@@ -1,5 +1,6 @@
 #include "core/files/fileidentity.h"
 
+#include "core/files/windowsfiles.h"
 #include "core/platform.h"
 
 #include <QFile>
@@ -51,6 +52,9 @@ std::optional<FileId> fileId(const QString &path)
     const auto id = systemFileId(path);
     // A file system without inode numbers reports 0 for every file.
     if (!id || id->inode != 0)
+        return id;
+#elif defined(Q_OS_WIN) && !defined(LUMIVERT_QT_ONLY)
+    if (const auto id = windowsFileId(path))
         return id;
 #endif
     return pathFileId(path);

@@ -1,5 +1,6 @@
 #include "core/files/regularfile.h"
 
+#include "core/files/windowsfiles.h"
 #include "core/platform.h"
 
 #include <QFileInfo>
@@ -112,6 +113,8 @@ OpenedFile openPlatform(const QString &path)
 // Without descriptors to check, the kind is checked by name just before opening.
 OpenedFile openPlatform(const QString &path)
 {
+    if (isDeviceNameHere(path))
+        return refused(Problem::Cause::Device);
     const QFileInfo info(path);
     if (!info.exists())
         return refused(Problem::Cause::Missing);

@@ -1,5 +1,6 @@
 #include "core/files/savefile.h"
 
+#include "core/files/windowsfiles.h"
 #include "core/formats/bmpfile.h"
 #include "core/platform.h"
 
@@ -365,6 +366,8 @@ Problem save(const QString &path, const QByteArray &bytes, bool)
         return systemProblem(ENOENT);
     if (path.contains(QChar(u'\0')))
         return systemProblem(EINVAL);
+    if (isDeviceNameHere(path))
+        return Problem::Cause::NotRegular;
     QString target = path;
     if (const int error = followLinks(target))
         return systemProblem(error);

@@ -187,9 +187,13 @@ void TestShellLogic::firstDialogFolder()
 #ifdef LUMIVERT_QT_ONLY
     QSKIP("Qt alone takes a folder the user may write to for the user's own");
 #endif
+#ifdef Q_OS_WIN
+    QSKIP("another user's folder needs a second account on Windows");
+#else
     QTemporaryDir someoneElses;
     if (::chown(QFile::encodeName(someoneElses.path()).constData(), ::geteuid() + 1, ::getegid()) == 0)
         QVERIFY(!lumivert::isUsersOwnFolder(someoneElses.path()));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestShellLogic)

@@ -314,6 +314,9 @@ private Q_SLOTS:
     // Outputs compared as files, not as spellings; inputs that are one file through a hard link are not.
     void planSeesThroughNames()
     {
+#ifdef Q_OS_WIN
+        QSKIP("symbolic links and names that are not UTF-8 are POSIX's");
+#else
         QTemporaryDir dir;
         const QString r = dir.path();
         for (const char *name :
@@ -344,6 +347,7 @@ private Q_SLOTS:
                  "real/a.png: its output real/a.BIN is also the output of link/a.jpg",
                  "photo: its output photo.BIN is a picture, not a BIN file; not overwritten"}));
         QCOMPARE(outputKey(r + "/link/sub/../x.BIN"), outputKey(r + "/real/x.BIN"));
+#endif
     }
 };
 

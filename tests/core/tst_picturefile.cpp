@@ -1,4 +1,5 @@
 #include "core/colour/rgb332.h"
+#include "core/files/windowsfiles.h"
 #include "core/formats/pictureloader.h"
 #include "core/formats/scaletofit.h"
 #include "core/formats/sizelimit.h"
@@ -66,6 +67,8 @@ private Q_SLOTS:
     void unreadableFiles();
     void damagedGifAndXpm_data();
     void damagedGifAndXpm();
+    void windowsDeviceNames_data();
+    void windowsDeviceNames();
     void corpus_data();
     void corpus();
     void corpusEncodingsAgree_data();
@@ -377,6 +380,30 @@ void TestPictureFile::damagedGifAndXpm()
     QCOMPARE(load.loaded(), whole);
     if (!whole)
         QCOMPARE(load.problem.cause, Problem::Cause::Damaged);
+}
+
+void TestPictureFile::windowsDeviceNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("device");
+    for (const char *name : {"CON", "con.jpg", "NUL.BIN", "nul.tar.gz", "Aux", "prn.", "COM1", "lpt9.bmp",
+                             "CON .txt", "C:nul", "C:\\pictures\\con.jpg", "/tmp/Com3.png"})
+        QTest::newRow(name) << QString::fromUtf8(name) << true;
+    for (const char *name :
+         {"", "COM0", "COM10", "LPT", "console.jpg", "icon.jpg", "nul/photo.jpg", "_con.jpg", "写真.jpg"})
+        QTest::newRow(name) << QString::fromUtf8(name) << false;
+}
+
+void TestPictureFile::windowsDeviceNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, device);
+    QCOMPARE(isWindowsDeviceName(name), device);
+#ifdef Q_OS_WIN
+    // Refused by its name: opened, it would read the device.
+    if (device)
+        QCOMPARE(loadPicture(QDir::temp().filePath(name)).problem.cause, Problem::Cause::Device);
+#endif
 }
 
 void TestPictureFile::corpus_data()

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/files/fileidentity.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace lumivert {
+
+// Whether Windows takes the last part of `path` for a device: CON, PRN, AUX, NUL, COM1-COM9 and
+// LPT1-LPT9 in any letter case, with any extension and trailing dots or spaces ("con.jpg", "nul.BIN",
+// "COM1 .txt"), in every folder. Such a name opens the device, never a file. Answered on every
+// platform, so that the rule is tested everywhere.
+bool isWindowsDeviceName(const QString &path);
+
+// isWindowsDeviceName() on Windows, false elsewhere.
+bool isDeviceNameHere(const QString &path);
+
+#ifdef Q_OS_WIN
+// The identity Windows gives a file: the serial number of its volume and its index on that volume,
+// the same through every name of the file (letter case, short names, hard links, links followed).
+std::optional<FileId> windowsFileId(const QString &path);
+#endif
+
+} // namespace lumivert
