@@ -338,18 +338,26 @@ private Q_SLOTS:
             {"lumivert-cli: cut.png: cannot read the picture: *", "0 converted, 1 failed"});
         // Hostile outputs and inputs: refused at once (a hang is ended by timeout, status 124), and
         // nothing the user had is touched.
+#ifdef LUMIVERT_QT_ONLY
+        // Qt alone tells a plain file from the rest, but not which kind the rest is.
+        const QString fifo = QStringLiteral("is not a plain file (a FIFO, device or socket)");
+        const QString device = fifo;
+#else
+        const QString fifo = QStringLiteral("is a FIFO, not a file");
+        const QString device = QStringLiteral("is a device, not a file");
+#endif
         row("FIFO where the output goes", R"(mkfifo good.BIN; timeout 10 "$cli" convert good.png)", 1,
-            {"lumivert-cli: good.png: its output good.BIN is a FIFO, not a file; not written",
+            {"lumivert-cli: good.png: its output good.BIN " + fifo + "; not written",
              "0 converted, 1 failed"});
         row("terminal where the output goes",
             R"(ln -s /dev/ptmx good.BIN; timeout 10 "$cli" convert good.png)", 1,
-            {"lumivert-cli: good.png: its output good.BIN is a device, not a file; not written",
+            {"lumivert-cli: good.png: its output good.BIN " + device + "; not written",
              "0 converted, 1 failed"});
         row("FIFO output deep in a folder, going on", R"(mkdir -p d/sub; cp good.png d/sub/a.png
             mkfifo d/sub/a.BIN; cp good.png d/b.png; timeout 10 "$cli" convert -k -r d; s=$?
             test -f d/b.BIN && exit $s)",
             1,
-            {"lumivert-cli: d/sub/a.png: its output d/sub/a.BIN is a FIFO, not a file; not written",
+            {"lumivert-cli: d/sub/a.png: its output d/sub/a.BIN " + fifo + "; not written",
              "1 converted, 1 failed"});
         row("-o over a picture", R"(cp good.png pic.png; "$cli" convert -o pic.png good.png; s=$?
             cmp -s good.png pic.png && exit $s)",
@@ -373,7 +381,7 @@ private Q_SLOTS:
              "0 converted, 1 failed"});
         row("FIFO named like a picture in a folder", R"(mkdir d; mkfifo d/f.jpg; cp good.png d/ok.png
             timeout 10 "$cli" convert -k -r d)",
-            1, {"lumivert-cli: d/f.jpg: is a FIFO, not a file", "1 converted, 1 failed"});
+            1, {"lumivert-cli: d/f.jpg: " + fifo, "1 converted, 1 failed"});
         row("picture and garbage on standard input",
             R"((cat good.png; head -c 70M /dev/zero) | timeout 20 "$cli" convert -o o.BIN -)", 1,
             {"lumivert-cli: -: standard input is longer than 68157440 bytes; not read",
@@ -390,6 +398,10 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED") &&
             QTest::currentDataTag() == QLatin1String("decoder's own words"))
             QSKIP("libpng's lines are not caught in a sanitizer build");
+#ifdef LUMIVERT_QT_ONLY
+        if (QTest::currentDataTag() == QLatin1String("device on standard input"))
+            QSKIP("Qt alone cannot tell a device on standard input");
+#endif
         QTemporaryDir dir;
         save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
         writeAll(dir.filePath("screen.BIN"), QByteArray(SmallBinLength, '\x5a'));
@@ -685,7 +697,10 @@ private Q_SLOTS:
     }
 
     // Made bitmaps through both convert roads: exactly the pictures they must give, or refused.
-    void madeBitmaps_data() { test::addMadeBitmapRows(); }
+    void madeBitmaps_data()
+    {
+        test::addMadeBitmapRows();
+    }
     void madeBitmaps()
     {
         QFETCH(QByteArray, file);
