@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 qt_version=6.4.2
 jpeg_version=2.1.5
-recipe=1 # raise when the options below change, so that caches of the old recipe are not reused
+recipe=2 # raise when the options below change, so that caches of the old recipe are not reused
 key=mingw64-qt${qt_version}-jpegturbo${jpeg_version}-r${recipe}
 root=${LUMIVERT_CACHE:-$HOME/.cache/lumivert}
 prefix=$root/$key
@@ -59,7 +59,7 @@ qt_source=$(echo "$work"/src/qt6-base-$qt_version*/)
 jpeg_source=$(echo "$work"/src/libjpeg-turbo-$jpeg_version*/)
 
 # Qt's toolchain file chains to this one by its path: keep a copy that lives as long as the cache.
-cp "$here/mingw-w64.cmake" "$prefix/mingw-w64.cmake"
+cp "$here/mingw-w64.cmake" "$here/setjmp-no-unwind.h" "$prefix/"
 export PKG_CONFIG_LIBDIR=/nonexistent PKG_CONFIG_PATH=
 
 $nice cmake -S "$jpeg_source" -B "$work/jpeg" -G Ninja -Wno-dev \
