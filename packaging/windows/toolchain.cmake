@@ -21,7 +21,4 @@ set(ENV{PKG_CONFIG_PATH} "")
 list(APPEND CMAKE_FIND_ROOT_PATH "${LUMIVERT_WINDOWS_TOOLCHAIN}/libjpeg-turbo")
 
 # CTest runs the Windows test programs under Wine.
-find_program(LUMIVERT_WINE NAMES wine wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-if(LUMIVERT_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${LUMIVERT_WINE}")
-endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-test.sh")
