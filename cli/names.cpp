@@ -69,6 +69,9 @@ bool isUnsafe(const Piece &p)
 
 bool needsQuotes(char32_t c)
 {
+    // Windows' separator is no shell's special character there.
+    if (c == char32_t(QDir::separator().unicode()))
+        return false;
     return c < 0x80 && QByteArrayView(" !\"#$&'()*;<>?[\\]`{|}~").contains(char(c));
 }
 

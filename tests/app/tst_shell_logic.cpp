@@ -180,10 +180,12 @@ void TestShellLogic::typedNames()
 void TestShellLogic::firstDialogFolder()
 {
     QTemporaryDir build;
-    QCOMPARE(lumivert::firstDialogFolder(build.path()), build.path());
+    QCOMPARE(lumivert::firstDialogFolder(build.path()), QDir::toNativeSeparators(build.path()));
+#ifndef Q_OS_WIN // every folder of Wine's drive Z: is the user's own
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     const QString fallback = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
     QCOMPARE(lumivert::firstDialogFolder(QStringLiteral("/usr/bin")), fallback);
+#endif
 #ifdef LUMIVERT_QT_ONLY
     QSKIP("Qt alone takes a folder the user may write to for the user's own");
 #endif

@@ -43,7 +43,8 @@ struct SessionFixture
     lumivert::Session session;
     SessionLog log{session};
 
-    QString path(const QString &name) const { return dir.filePath(name); }
+    // As the program shows it: with backslashes on Windows.
+    QString path(const QString &name) const { return QDir::toNativeSeparators(dir.filePath(name)); }
     QStringList messageTexts() const { return script.messageTexts(); }
     QStringList messageTitles() const { return script.messageTitles(); }
 

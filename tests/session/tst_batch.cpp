@@ -121,6 +121,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, second);
         QFETCH(QString, message);
+#ifdef Q_OS_WIN
+        if (second == QLatin1String("linked.bmp"))
+            QSKIP("a link made by Qt on Windows is a shortcut file");
+#endif
         SessionFixture f;
         writePicture(f.path("first.bmp"), patternImage(30, 20));
         if (second == QLatin1String("broken.bmp"))
@@ -144,7 +148,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.path("photo.BIN")) + readFile(f.path("late.BIN")), picturesBefore);
         QVERIFY(!QFile::exists(f.path("third.BIN")));
         QCOMPARE(readFile(f.path(second)), secondBefore);
-        QCOMPARE(f.messageTexts(), QStringList{message.arg(f.dir.path())});
+        QCOMPARE(f.messageTexts(), QStringList{QDir::toNativeSeparators(message.arg(f.dir.path()))});
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("警告")});
     }
 
@@ -158,14 +162,14 @@ private Q_SLOTS:
         f.script.answerFiles(chosen);
         f.session.runBatch();
         QCOMPARE(f.session.fileDialog().chosenFiles, chosen);
-        QCOMPARE(f.session.fileDialog().fileName, f.dir.path());
+        QCOMPARE(f.session.fileDialog().fileName, QDir::toNativeSeparators(f.dir.path()));
         f.script.cancelFile();
         f.session.saveBin();
-        QCOMPARE(f.script.fileRequests.last().fileName, f.dir.path());
+        QCOMPARE(f.script.fileRequests.last().fileName, QDir::toNativeSeparators(f.dir.path()));
 
         f.script.answerFiles(selection(f.dir.path(), {"a.BIN", "d.BIN"}));
         f.session.openBin();
-        QCOMPARE(f.log.caption, f.dir.path());
+        QCOMPARE(f.log.caption, QDir::toNativeSeparators(f.dir.path()));
     }
 
     void cancelledRunWritesNothing()

@@ -55,7 +55,8 @@ struct WindowFixture
     std::unique_ptr<lumivert::MainWindow> window;
 
     lumivert::Session &session() const { return *window->session(); }
-    QString path(const QString &name) const { return dir.filePath(name); }
+    // As the program shows it: with backslashes on Windows.
+    QString path(const QString &name) const { return QDir::toNativeSeparators(dir.filePath(name)); }
     // The window's parts, found by their object names.
     QWidget *picture() const;
     QLabel *label(const char *name) const;
