@@ -43,8 +43,8 @@ QIcon toolIcon(const char *name)
 
 } // namespace
 
-MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
-    : QMainWindow(parent), m_session(new Session(this))
+MainWindow::MainWindow(int measuredScreenWidth, ModalPresenter &modal, QWidget *parent)
+    : QMainWindow(parent), m_modal(modal), m_session(new Session({&modal, &m_clipboard, &m_waitCursor}, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -159,7 +159,7 @@ void MainWindow::createActions()
     connect(m_saveBinAction, &QAction::triggered, m_session, &Session::saveBin);
     connect(m_exportBmpAction, &QAction::triggered, m_session, &Session::exportBmp);
     connect(m_convertAction, &QAction::triggered, m_session, &Session::convertPicture);
-    connect(m_quitAction, &QAction::triggered, this, [] { Modal::endProgram(); });
+    connect(m_quitAction, &QAction::triggered, this, [this] { m_modal.endProgram(); });
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
     connect(m_compareAction, &QAction::triggered, this, &MainWindow::showComparison);
     connect(m_copyAction, &QAction::triggered, m_session, &Session::copyPicture);

@@ -2,10 +2,8 @@
 
 #include "app/session.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTest>
 
 using namespace lumivert;
@@ -194,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(*f.session.convertedBytes(), reduced(dropped));
 
         const QImage pasted = patternImage(12, 9);
-        QGuiApplication::clipboard()->setImage(pasted);
+        f.clipboard.setImage(pasted);
         f.session.pastePicture();
         f.session.convertPicture();
         QCOMPARE(f.session.picture(), pasted);
