@@ -470,8 +470,7 @@ void Session::pastePicture()
     fitAround(FitRule::PastedPicture);
 }
 
-// A file dropped on the picture: a BIN file by its name's last three letters, else a picture. True
-// when the drop was taken.
+// A file dropped on the picture: a BIN file by its name, else a picture. True when the drop was taken.
 bool Session::openDropped(const QMimeData *data)
 {
     bool ok = false;
@@ -492,8 +491,7 @@ bool Session::openDropped(const QMimeData *data)
 // False takes the drop's failure road. A failed drop leaves the converted bytes as they were.
 bool Session::dropFile(const QString &path)
 {
-    const QString kind = path.right(3);
-    if (kind == QLatin1String("bin") || kind == QLatin1String("BIN")) {
+    if (namedAsBin(path)) {
         std::optional<QByteArray> bytes = readBinFile(path);
         if (!bytes)
             return false;
