@@ -35,7 +35,6 @@ struct FileDialogState
     Options options;
     QStringList nameFilters; // Qt's form, "Picture(*.BMP) (*.BMP)"; letter case is ignored when shown
     QString fileName;        // the name proposed when it is shown
-    QStringList chosenFiles; // the files chosen last, as full paths
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(FileDialogState::Options)

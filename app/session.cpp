@@ -106,7 +106,6 @@ void Session::setPicture(const QImage &picture)
     m_picture = toRgb32(picture);
     m_source = m_picture;
     m_sourceLayout = {m_fitSize, m_placement, false};
-    m_hasPicture = true;
     m_notConverted = true;
     Q_EMIT pictureChanged();
     Q_EMIT conversionInputChanged();
@@ -128,7 +127,6 @@ void Session::clearPicture(QSize area)
     m_picture.fill(background());
     m_source = m_picture;
     m_sourceLayout = {};
-    m_hasPicture = false;
     // An empty box is no picture to convert: a save still writes the bytes of before.
     m_notConverted = false;
     Q_EMIT conversionInputChanged();
@@ -148,7 +146,6 @@ std::optional<QStringList> Session::askForFiles(bool save)
         m_desktop.modal ? m_desktop.modal->chooseFiles(request) : std::nullopt;
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
-    m_dialog.chosenFiles = *chosen;
     // The name the dialog keeps is the one file, or the folder that holds them all; the next dialog
     // proposes it and starts in that folder, or in the one file's folder.
     const bool several = chosen->size() > 1;

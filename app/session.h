@@ -40,7 +40,6 @@ public:
     // What the picture box shows: the picture put in last with everything painted into it since, or
     // the empty box's background. Its size is the box's drawing area.
     const QImage &picture() const { return m_picture; }
-    bool hasPicture() const { return m_hasPicture; }
     // The same picture as it came in, or as a BIN read drew it: without the reduced colours a
     // conversion paints over it. What a conversion reads.
     const QImage &sourcePicture() const { return m_source; }
@@ -114,7 +113,6 @@ private:
     Desktop m_desktop;
     QImage m_picture;
     QImage m_source;
-    bool m_hasPicture = false;
     // The picture shown came in (opened, pasted, dropped, taken by a batch run) after the last
     // conversion or BIN read, so the converted bytes are not its own yet.
     bool m_notConverted = false;

@@ -49,6 +49,8 @@ struct SessionFixture
     QString path(const QString &name) const { return dir.filePath(name); }
     QStringList messageTexts() const { return script.messageTexts(); }
     QStringList messageTitles() const { return script.messageTitles(); }
+    // The box shows a picture, not only its background.
+    bool showsPicture() const;
 
     // The commands, answering their file dialog with `answer`.
     void openPicture(const QString &answer);

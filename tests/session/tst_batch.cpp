@@ -155,7 +155,6 @@ private Q_SLOTS:
         const QStringList chosen = selection(f.dir.path(), {"a.bmp", "d.bmp"});
         f.script.answerFiles(chosen);
         f.session.runBatch();
-        QCOMPARE(f.session.fileDialog().chosenFiles, chosen);
         QCOMPARE(f.session.fileDialog().fileName, f.dir.path());
         f.script.cancelFile();
         f.session.saveBin();

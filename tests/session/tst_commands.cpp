@@ -162,7 +162,7 @@ private Q_SLOTS:
             QVERIFY(f.script.messages.isEmpty());
         } else {
             QCOMPARE(f.session.picture().size(), QSize(320, 240));
-            QVERIFY(!f.session.hasPicture());
+            QVERIFY(!f.showsPicture());
             QVERIFY(f.log.widthText.isEmpty());
             QVERIFY(f.log.heightText.isEmpty());
             QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。")});
@@ -211,7 +211,7 @@ private Q_SLOTS:
         SessionFixture f;
         const QString path = writePicture(QDir(folder(f)).filePath(name), patternImage(30, 20), "JPG");
         f.openPicture(path);
-        QVERIFY(f.session.hasPicture());
+        QVERIFY(f.showsPicture());
         QCOMPARE(f.session.fileDialog().fileName, QDir(folder(f)).filePath(proposed));
         QVERIFY(!f.session.batchMode());
     }

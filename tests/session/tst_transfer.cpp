@@ -156,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(f.script.messages.first().text, NotPictureOrBin);
         QCOMPARE(f.script.messages.first().title, QStringLiteral("注意"));
         QVERIFY(f.script.messages.first().foreground);
-        QVERIFY(!f.session.hasPicture());
+        QVERIFY(!f.showsPicture());
         QCOMPARE(f.session.picture().size(), QSize(50, 40));
         QCOMPARE(*f.session.convertedBytes(), QByteArray("kept"));
         QCOMPARE(f.log.caption, caption);
@@ -216,7 +216,7 @@ private Q_SLOTS:
             QCOMPARE(f.messageTexts(), QStringList{Oversize});
             QVERIFY(!f.log.lastRule); // nothing is laid out anew
             QCOMPARE(f.session.picture().size(), QSize(320, 240));
-            QVERIFY(!f.session.hasPicture());
+            QVERIFY(!f.showsPicture());
             QVERIFY(f.log.widthText.isEmpty());
         }
     }
