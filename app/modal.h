@@ -35,7 +35,6 @@ struct FileDialogState
     Options options;
     QStringList nameFilters; // Qt's form, "Picture(*.BMP) (*.BMP)"; letter case is ignored when shown
     QString fileName;        // the name proposed when it is shown
-    QStringList chosenFiles; // the files chosen last, as full paths
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(FileDialogState::Options)
@@ -50,8 +49,8 @@ struct FileRequest
     bool save = false;
 };
 
-// Shows modal things. The window program installs the real one at start, tests a scripted one; without
-// one every question is cancelled and every message goes unseen.
+// Shows modal things: everything that would wait for the user, or end the program. The window program
+// gives the real one to what it makes, tests a scripted one.
 class ModalPresenter
 {
 public:
@@ -62,16 +61,5 @@ public:
     // Ends the program at once: every window closes and nothing is asked.
     virtual void endProgram() = 0;
 };
-
-// Everything that would wait for the user, or end the program, goes through here.
-namespace Modal {
-
-void setPresenter(ModalPresenter *presenter);
-ModalPresenter *presenter();
-void message(const Message &message);
-std::optional<QStringList> chooseFiles(const FileRequest &request);
-void endProgram();
-
-} // namespace Modal
 
 } // namespace lumivert

@@ -11,12 +11,9 @@
 #include "core/formats/fittedpicture.h"
 #include "core/formats/pictureloader.h"
 
-#include <QClipboard>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QUrl>
 
@@ -38,22 +35,25 @@ const QString Caution = QStringLiteral("注意");
 // Around a fitted picture, as on the command line by default.
 constexpr QRgb FitBackground = 0xFF000000;
 
-// The busy pointer for as long as it lives.
-class BusyCursor
+// Shown busy for as long as it lives.
+class BusyTime
 {
 public:
-    BusyCursor()
+    explicit BusyTime(BusyIndicator *indicator) : m_indicator(indicator)
     {
-        if (qGuiApp)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_indicator)
+            m_indicator->begin();
     }
-    ~BusyCursor()
+    ~BusyTime()
     {
-        if (qGuiApp)
-            QGuiApplication::restoreOverrideCursor();
+        if (m_indicator)
+            m_indicator->end();
     }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
+    BusyTime(const BusyTime &) = delete;
+    BusyTime &operator=(const BusyTime &) = delete;
+
+private:
+    BusyIndicator *m_indicator;
 };
 
 // The whole of a plain file no longer than any BIN file could be, or none.
@@ -89,7 +89,7 @@ PictureLoad clipboardPicture(const QMimeData *data, std::optional<QSize> fit, co
 
 } // namespace
 
-Session::Session(QObject *parent) : QObject(parent)
+Session::Session(const Desktop &desktop, QObject *parent) : QObject(parent), m_desktop(desktop)
 {
     clearPicture(EmptyPictureArea);
     m_dialog.folder = firstDialogFolder(QCoreApplication::applicationDirPath());
@@ -106,7 +106,6 @@ void Session::setPicture(const QImage &picture)
     m_picture = toRgb32(picture);
     m_source = m_picture;
     m_sourceLayout = {m_fitSize, m_placement, false};
-    m_hasPicture = true;
     m_notConverted = true;
     Q_EMIT pictureChanged();
     Q_EMIT conversionInputChanged();
@@ -128,7 +127,6 @@ void Session::clearPicture(QSize area)
     m_picture.fill(background());
     m_source = m_picture;
     m_sourceLayout = {};
-    m_hasPicture = false;
     // An empty box is no picture to convert: a save still writes the bytes of before.
     m_notConverted = false;
     Q_EMIT conversionInputChanged();
@@ -136,17 +134,18 @@ void Session::clearPicture(QSize area)
 
 void Session::tell(const QString &text, const QString &title, bool foreground)
 {
-    Modal::message(Message{text, title, foreground});
+    if (m_desktop.modal)
+        m_desktop.modal->showMessage(Message{text, title, foreground});
 }
 
 std::optional<QStringList> Session::askForFiles(bool save)
 {
     const FileRequest request{m_dialog.options, m_dialog.folder, m_dialog.nameFilters, m_dialog.fileName,
                               save};
-    std::optional<QStringList> chosen = Modal::chooseFiles(request);
+    std::optional<QStringList> chosen =
+        m_desktop.modal ? m_desktop.modal->chooseFiles(request) : std::nullopt;
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
-    m_dialog.chosenFiles = *chosen;
     // The name the dialog keeps is the one file, or the folder that holds them all; the next dialog
     // proposes it and starts in that folder, or in the one file's folder.
     const bool several = chosen->size() > 1;
@@ -173,7 +172,7 @@ void Session::rememberForSave(const QString &openedPath)
 void Session::refuseOversizePicture()
 {
     clearPicture(EmptyPictureArea);
-    setSource({}, false);
+    recordSourceFile({}, false);
     Q_EMIT pictureChanged();
     Q_EMIT sizeLabelsCleared();
     tell(QStringLiteral("画像サイズオーバーです。"), Warning);
@@ -191,7 +190,7 @@ PictureLoad Session::loadIncoming(const QString &path) const
     return loadFittedPicture(path, m_fitSize, FitBackground, m_placement);
 }
 
-void Session::setSource(const QString &path, bool bin)
+void Session::recordSourceFile(const QString &path, bool bin)
 {
     m_sourcePath = path;
     m_sourceIsBin = bin;
@@ -226,7 +225,7 @@ void Session::openPicture()
         return;
     }
     setPicture(load.image);
-    setSource(*path, false);
+    recordSourceFile(*path, false);
     Q_EMIT fileShown(*path);
     fitAround(FitRule::Picture);
     rememberForSave(*path);
@@ -237,7 +236,7 @@ void Session::openPicture()
 // end. The preview is never read back: converting again with another method gives that method's bytes.
 void Session::convertPicture()
 {
-    BusyCursor busy;
+    BusyTime busy(m_desktop.busy);
     const int width = m_source.width();
     const int height = m_source.height();
     Q_EMIT progressStarted(height);
@@ -316,9 +315,9 @@ void Session::openBin()
     if (!bytes || bytes->isEmpty())
         return;
     m_converted = std::move(bytes);
-    setSource(path, true);
+    recordSourceFile(path, true);
 
-    BusyCursor busy;
+    BusyTime busy(m_desktop.busy);
     Q_EMIT statusChanged(QStringLiteral("ＢＩＮファイル読込中．．．"));
     showConvertedBin();
     rememberForSave(path);
@@ -411,7 +410,7 @@ bool Session::convertForBatch(const QString &file, OutputRule &outputs)
         return stop(QStringLiteral("画像ファイルを読み込めませんでした。"), file);
     if (load.loaded()) {
         setPicture(load.image);
-        setSource(file, false);
+        recordSourceFile(file, false);
     }
     Q_EMIT fileShown(file);
     if (load.status() == PictureLoad::TooLarge) {
@@ -446,20 +445,15 @@ bool Session::convertForBatch(const QString &file, OutputRule &outputs)
 
 void Session::copyPicture()
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard) {
+    if (!m_desktop.clipboard || !m_desktop.clipboard->setImage(m_picture))
         tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
-        return;
-    }
-    clipboard->clear();
-    clipboard->setImage(m_picture);
 }
 
 void Session::pastePicture()
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    const PictureLoad load =
-        clipboard ? clipboardPicture(clipboard->mimeData(), m_fitSize, m_placement) : PictureLoad();
+    const PictureLoad load = m_desktop.clipboard
+                                 ? clipboardPicture(m_desktop.clipboard->contents(), m_fitSize, m_placement)
+                                 : PictureLoad();
     if (load.status() == PictureLoad::Unreadable) {
         tell(QStringLiteral("画像ファイルではありません。"), Caution, true);
         return;
@@ -469,12 +463,11 @@ void Session::pastePicture()
         return;
     }
     setPicture(load.image);
-    setSource({}, false);
+    recordSourceFile({}, false);
     fitAround(FitRule::PastedPicture);
 }
 
-// A file dropped on the picture: a BIN file by its name's last three letters, else a picture. True
-// when the drop was taken.
+// A file dropped on the picture: a BIN file by its name, else a picture. True when the drop was taken.
 bool Session::openDropped(const QMimeData *data)
 {
     bool ok = false;
@@ -486,7 +479,7 @@ bool Session::openDropped(const QMimeData *data)
     if (!ok) {
         tell(QStringLiteral("画像ファイル又はBINファイルではありません。"), Caution, true);
         clearPicture(m_picture.size());
-        setSource({}, false);
+        recordSourceFile({}, false);
         Q_EMIT pictureChanged();
     }
     return ok;
@@ -495,13 +488,12 @@ bool Session::openDropped(const QMimeData *data)
 // False takes the drop's failure road. A failed drop leaves the converted bytes as they were.
 bool Session::dropFile(const QString &path)
 {
-    const QString kind = path.right(3);
-    if (kind == QLatin1String("bin") || kind == QLatin1String("BIN")) {
+    if (namedAsBin(path)) {
         std::optional<QByteArray> bytes = readBinFile(path);
         if (!bytes)
             return false;
         m_converted = std::move(bytes);
-        setSource(path, true);
+        recordSourceFile(path, true);
         Q_EMIT fileShown(path);
         showConvertedBin();
     } else {
@@ -514,7 +506,7 @@ bool Session::dropFile(const QString &path)
             return true;
         }
         setPicture(load.image);
-        setSource(path, false);
+        recordSourceFile(path, false);
         fitAround(FitRule::Picture);
         Q_EMIT statusChanged(QStringLiteral("読込完了!!"));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/comparison.h"
+#include "app/desktop.h"
 #include "app/modal.h"
 #include "app/windowlayout.h"
 #include "core/colour/dither.h"
@@ -23,7 +24,8 @@ struct PictureLoad;
 // The working state of the program and the commands that act on it, without any widget: the picture
 // the window shows, the bytes of the last conversion (or of the BIN file read last), the batch flag
 // and the shared file dialog. What the window should show is reported through the signals; files are
-// asked for, and messages shown, through the modal seam.
+// asked for, messages shown, the clipboard used and a long command shown busy only through the desktop
+// its maker gives it.
 //
 // The picture and the converted bytes are separate: opening or pasting a picture changes only the
 // picture. Saving a BIN file writes the converted bytes as they are after a conversion or a BIN read;
@@ -33,12 +35,11 @@ class Session : public QObject
     Q_OBJECT
 
 public:
-    explicit Session(QObject *parent = nullptr);
+    explicit Session(const Desktop &desktop, QObject *parent = nullptr);
 
     // What the picture box shows: the picture put in last with everything painted into it since, or
     // the empty box's background. Its size is the box's drawing area.
     const QImage &picture() const { return m_picture; }
-    bool hasPicture() const { return m_hasPicture; }
     // The same picture as it came in, or as a BIN read drew it: without the reduced colours a
     // conversion paints over it. What a conversion reads.
     const QImage &sourcePicture() const { return m_source; }
@@ -106,12 +107,12 @@ private:
     void reportSaveFailure(const QString &path, const QString &reason);
     void tell(const QString &text, const QString &title, bool foreground = false);
     PictureLoad loadIncoming(const QString &path) const;
-    void setSource(const QString &path, bool bin);
+    void recordSourceFile(const QString &path, bool bin);
     OutputRule outputRuleForSave(bool binSave) const;
 
+    Desktop m_desktop;
     QImage m_picture;
     QImage m_source;
-    bool m_hasPicture = false;
     // The picture shown came in (opened, pasted, dropped, taken by a batch run) after the last
     // conversion or BIN read, so the converted bytes are not its own yet.
     bool m_notConverted = false;

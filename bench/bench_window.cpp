@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     lumivert::ModalScript script;
-    lumivert::MainWindow window(0);
+    lumivert::MainWindow window(0, script);
     window.show();
     lumivert::Session &session = *window.session();
 

@@ -271,7 +271,7 @@ FileInfoLine describeFile(const QString &path)
         return {QString(), englishReason(opened.problem)};
     const qint64 fileLength = opened.file->size();
 
-    if (lowerSuffix(path) == QLatin1String("bin"))
+    if (namedAsBin(path))
         return {describeBin(fileLength), QString()};
     clearLibraryMessages();
     return describeLoaded(loadPicture(opened.file.get(), infoOptions()), fileLength);

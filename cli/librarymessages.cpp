@@ -1,12 +1,13 @@
 #include "cli/librarymessages.h"
 
 #include "cli/names.h"
+#include "core/platform.h"
 
 #include <QStringList>
 
 #include <mutex>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -25,7 +26,7 @@ namespace {
 
 thread_local QStringList kept;
 std::FILE *ownStream = stderr;
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 int caughtOutput = -1; // the pipe's end that is read
 std::mutex caughtMutex;
 #endif
@@ -50,7 +51,7 @@ void keepMessage(QtMsgType type, const QMessageLogContext &, const QString &mess
 QStringList caughtErrors()
 {
     QStringList errors;
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     std::lock_guard lock(caughtMutex);
     if (caughtOutput < 0)
         return errors;
@@ -79,7 +80,7 @@ void installLibraryMessageHandler()
 
 std::FILE *catchLibraryOutput()
 {
-#if defined(Q_OS_UNIX) && !defined(LUMIVERT_SANITIZER_BUILD)
+#if LUMIVERT_POSIX && !defined(LUMIVERT_SANITIZER_BUILD)
     int ends[2];
     if (::pipe(ends) != 0)
         return stderr;

@@ -3,19 +3,17 @@
 #include "cli/console.h"
 #include "cli/librarymessages.h"
 #include "cli/names.h"
+#include "cli/reporter.h"
+#include "core/platform.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <vector>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <fcntl.h>
 #include <unistd.h>
-#else
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
 #endif
 
 namespace {
@@ -25,7 +23,7 @@ namespace {
 // fail instead, and the failure is reported as for any other stream.
 void keepStandardStreamsTaken()
 {
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         if (::fcntl(fd, F_GETFD) == -1) {
             const int taken = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
@@ -60,7 +58,7 @@ int run(const QStringList &arguments, std::FILE *err)
         std::puts(versionText().toLocal8Bit().constData());
         return AllDone;
     case Command::Convert:
-        return runConvert(args, err, isatty(fileno(err)));
+        return runConvert(args, err, isTerminal(err));
     case Command::Show:
         return runShow(args, err);
     case Command::Info:

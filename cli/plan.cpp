@@ -5,6 +5,7 @@
 #include "core/files/fileidentity.h"
 #include "core/files/outputrule.h"
 #include "core/files/regularfile.h"
+#include "core/platform.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +17,7 @@
 #include <map>
 #include <set>
 
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
 #include <dirent.h>
 #include <sys/stat.h>
 #endif
@@ -45,7 +46,7 @@ qsizetype nameStart(const QString &path, PathStyle style)
 
 bool isDirectory(const QString &path)
 {
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     struct stat st;
     return ::stat(nameBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 #else
@@ -148,7 +149,7 @@ bool hasPictureExtension(const QString &fileName, const QStringList &extensions)
 
 QString readFolder(const QString &folder, QStringList *unrepresentable)
 {
-#ifdef Q_OS_UNIX
+#if LUMIVERT_POSIX
     DIR *dir = ::opendir(nameBytes(folder).constData());
     if (!dir)
         return QString::fromLocal8Bit(std::strerror(errno));
@@ -160,7 +161,8 @@ QString readFolder(const QString &folder, QStringList *unrepresentable)
     ::closedir(dir);
     return {};
 #else
-    Q_UNUSED(unrepresentable); // the system's names are UTF-16 there, and Qt lists them all
+    // Windows' names are UTF-16, and Qt lists them all; Qt alone cannot tell a name that is not UTF-8.
+    Q_UNUSED(unrepresentable);
     return QDir(folder).isReadable() ? QString() : QStringLiteral("permission denied");
 #endif
 }

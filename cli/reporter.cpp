@@ -12,6 +12,8 @@
 #if LUMIVERT_POSIX
 #include <sys/ioctl.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
 #endif
 
 namespace lumivert::cli {
@@ -71,6 +73,18 @@ QString englishReason(const Problem &problem)
 QString errorLine(const QString &file, const QString &reason)
 {
     return QStringLiteral("lumivert-cli: %1: %2").arg(quoteName(file), reason);
+}
+
+bool isTerminal(std::FILE *stream)
+{
+#if LUMIVERT_POSIX
+    return ::isatty(::fileno(stream)) == 1;
+#elif defined(Q_OS_WIN)
+    return ::_isatty(::_fileno(stream)) != 0;
+#else
+    Q_UNUSED(stream); // Qt alone cannot tell, so no progress bar is drawn
+    return false;
+#endif
 }
 
 int terminalColumns(std::FILE *stream)

@@ -58,6 +58,8 @@ QString progressLine(qsizetype done, qsizetype total, int width);
 // a very narrow terminal only the counts are left.
 QString progressText(qsizetype done, qsizetype total, int columns);
 
+// Whether `stream` writes to a terminal (or console), where a progress bar can be drawn.
+bool isTerminal(std::FILE *stream);
 // The width of the terminal `stream` writes to, else $COLUMNS, else 80.
 int terminalColumns(std::FILE *stream);
 

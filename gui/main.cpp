@@ -25,11 +25,10 @@ int main(int argc, char *argv[])
         return 2;
     setUpApplication(app);
     WidgetModalPresenter presenter;
-    Modal::setPresenter(&presenter);
 
-    auto *splash = new SplashScreen;
-    QObject::connect(splash, &SplashScreen::finished, [files = *files](int measuredScreenWidth) {
-        auto *window = new MainWindow(measuredScreenWidth);
+    auto *splash = new SplashScreen(presenter);
+    QObject::connect(splash, &SplashScreen::finished, [&presenter, files = *files](int measuredScreenWidth) {
+        auto *window = new MainWindow(measuredScreenWidth, presenter);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
         window->repaint();

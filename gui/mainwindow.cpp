@@ -43,8 +43,8 @@ QIcon toolIcon(const char *name)
 
 } // namespace
 
-MainWindow::MainWindow(int measuredScreenWidth, QWidget *parent)
-    : QMainWindow(parent), m_session(new Session(this))
+MainWindow::MainWindow(int measuredScreenWidth, ModalPresenter &modal, QWidget *parent)
+    : QMainWindow(parent), m_modal(modal), m_session(new Session({&modal, &m_clipboard, &m_waitCursor}, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -116,17 +116,17 @@ void MainWindow::createActions()
         a->setToolTip(toolTip);
         return a;
     };
-    m_openPictureAction = command("openPictureAction", QStringLiteral("画像を開く(&O)"), "imgopen",
-                                  QStringLiteral("画像を開く"));
-    m_openBinAction = command("openBinAction", QStringLiteral("BINファイルを開く(&B)"), "imgopenbin",
+    m_openPictureAction =
+        command("openPictureAction", QStringLiteral("画像を開く(&O)"), "open", QStringLiteral("画像を開く"));
+    m_openBinAction = command("openBinAction", QStringLiteral("BINファイルを開く(&B)"), "open-bin",
                               QStringLiteral("BINファイルを開く"));
     m_batchAction =
-        command("batchAction", QStringLiteral("自動処理(&B)"), "imgauto", QStringLiteral("自動処理"));
+        command("batchAction", QStringLiteral("自動処理(&B)"), "batch", QStringLiteral("自動処理"));
     m_saveBinAction = command("saveBinAction", QStringLiteral("名前を付けてＢＩＮファイルを保存(&A)"),
-                              "imgbin", QStringLiteral("BINファイル保存"));
+                              "save-bin", QStringLiteral("BINファイル保存"));
     m_exportBmpAction = command("exportBmpAction", QStringLiteral("名前を付けてＢＭＰファイルを保存(&S)"),
-                                "imgbmp", QStringLiteral("BMPファイル保存"));
-    m_convertAction = command("convertAction", QStringLiteral("変換(&C)"), "imgconv", QStringLiteral("変換"));
+                                "save-bmp", QStringLiteral("BMPファイル保存"));
+    m_convertAction = command("convertAction", QStringLiteral("変換(&C)"), "convert", QStringLiteral("変換"));
     m_quitAction = action("quitAction", QStringLiteral("終了(&X)"));
     m_aboutAction = action("aboutAction", QStringLiteral("バージョン情報(&A)"));
     m_compareAction = action("compareAction", QStringLiteral("変換前後の比較(&V)..."));
@@ -159,7 +159,7 @@ void MainWindow::createActions()
     connect(m_saveBinAction, &QAction::triggered, m_session, &Session::saveBin);
     connect(m_exportBmpAction, &QAction::triggered, m_session, &Session::exportBmp);
     connect(m_convertAction, &QAction::triggered, m_session, &Session::convertPicture);
-    connect(m_quitAction, &QAction::triggered, this, [] { Modal::endProgram(); });
+    connect(m_quitAction, &QAction::triggered, this, [this] { m_modal.endProgram(); });
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
     connect(m_compareAction, &QAction::triggered, this, &MainWindow::showComparison);
     connect(m_copyAction, &QAction::triggered, m_session, &Session::copyPicture);

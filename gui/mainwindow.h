@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/windowlayout.h"
+#include "gui/systemdesktop.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -15,18 +16,20 @@ namespace lumivert {
 
 class AboutDialog;
 class ComparisonWindow;
+class ModalPresenter;
 class PictureView;
 class Session;
 
 // The working window: menus, toolbar, the picture box, the status and size labels and the progress
 // bar. It holds no working data; it forwards every command to its Session and shows what that reports.
+// Its dialogs and messages, and its session's, are shown by `modal`.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
     // `measuredScreenWidth` is the width the splash screen measured, or 0 when it measured none.
-    explicit MainWindow(int measuredScreenWidth, QWidget *parent = nullptr);
+    MainWindow(int measuredScreenWidth, ModalPresenter &modal, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Session *session() const { return m_session; }
@@ -51,6 +54,9 @@ private:
     void layoutAround(QSize area, FitRule rule);
     void clearSizeLabels();
 
+    ModalPresenter &m_modal;
+    SystemClipboard m_clipboard;
+    WaitCursor m_waitCursor;
     Session *m_session;
     QString m_baseCaption;
     QSize m_outerSize;   // the window's size frame included, as designed

@@ -1,24 +1,23 @@
 #pragma once
 
-class QWidget;
-
 #include <functional>
 
-// The display checks' view of the screen: colour bits per pixel and width in device pixels of the screen
-// that holds `window`.
-namespace lumivert::ScreenInfo {
+class QWidget;
 
-int depth(const QWidget *window);
-int width(const QWidget *window);
+namespace lumivert {
 
-// Where the two come from: the screen itself unless another source is put in place (tests measure
-// screens they do not have). An empty function puts the screen back.
-struct Measure
+// The display checks' view of the screen that holds a window: colour bits per pixel and width in device
+// pixels.
+struct ScreenMeasure
 {
     int depth;
     int width;
 };
-using Source = std::function<Measure(const QWidget *window)>;
-void setSource(Source source);
 
-} // namespace lumivert::ScreenInfo
+ScreenMeasure measureScreen(const QWidget *window);
+
+// Where a splash screen's checks measure: measureScreen() as the program runs, a screen it does not
+// have in a test.
+using ScreenMeasurer = std::function<ScreenMeasure(const QWidget *window)>;
+
+} // namespace lumivert

@@ -3,13 +3,14 @@
 #include "app/modal.h"
 #include "app/splashlogic.h"
 #include "gui/fonts.h"
-#include "gui/screeninfo.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+
+#include <utility>
 
 namespace lumivert {
 
@@ -28,7 +29,9 @@ QLabel *autoSizedLabel(QWidget *parent, const char *objectName, const QString &t
 
 } // namespace
 
-SplashScreen::SplashScreen(QWidget *parent) : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+SplashScreen::SplashScreen(ModalPresenter &modal, ScreenMeasurer measure, QWidget *parent)
+    : QFrame(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_modal(modal),
+      m_measure(std::move(measure))
 {
     setObjectName(QStringLiteral("splashScreen"));
     // The raised border lies around the 375 x 222 client area, so the inner frame at its top edge
@@ -90,15 +93,15 @@ bool SplashScreen::eventFilter(QObject *watched, QEvent *event)
 
 void SplashScreen::checkDisplay()
 {
-    const int depth = ScreenInfo::depth(this);
-    m_measuredWidth = ScreenInfo::width(this);
+    const ScreenMeasure screen = m_measure(this);
+    m_measuredWidth = screen.width;
 
     const auto warnAndEnd = [this](const QString &text) {
         m_splashTimer->stop();
-        Modal::message({text, QStringLiteral("警告")});
-        Modal::endProgram();
+        m_modal.showMessage({text, QStringLiteral("警告")});
+        m_modal.endProgram();
     };
-    switch (splashTick(depth, m_measuredWidth, m_passedChecks + 1)) {
+    switch (splashTick(screen.depth, m_measuredWidth, m_passedChecks + 1)) {
     case SplashAction::ColourWarning:
         warnAndEnd(QStringLiteral("カラーパレットをフルカラー（２４ビット以上）に設定して下さい。"));
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/screeninfo.h"
+
 #include <QFrame>
 
 class QLabel;
@@ -7,15 +9,18 @@ class QTimer;
 
 namespace lumivert {
 
+class ModalPresenter;
+
 // Names the product and its version while it checks, every half second, that the display is full
 // colour and at least 800 pixels wide. After the fourth passing check, or at a click, it closes and
-// reports that the main window is due; a failing check warns and ends the program.
+// reports that the main window is due; a failing check warns and ends the program through `modal`.
 class SplashScreen : public QFrame
 {
     Q_OBJECT
 
 public:
-    explicit SplashScreen(QWidget *parent = nullptr);
+    explicit SplashScreen(ModalPresenter &modal, ScreenMeasurer measure = measureScreen,
+                          QWidget *parent = nullptr);
 
     // One check of the display, as the timer runs it.
     void checkDisplay();
@@ -31,6 +36,8 @@ protected:
 private:
     void finish();
 
+    ModalPresenter &m_modal;
+    ScreenMeasurer m_measure;
     QTimer *m_splashTimer;
     QFrame *m_innerFrame;
     int m_passedChecks = 0;

@@ -157,12 +157,12 @@ def icons():
     out = {}
     p = canvas(16)
     folder(p)
-    out["imgopen"] = p
+    out["open"] = p
 
     p = canvas(16)
     folder(p)
     swatches(p, 7, 7, 2, 3, 3)
-    out["imgopenbin"] = p
+    out["open-bin"] = p
 
     p = canvas(16)
     rect(p, 0, 3, 5, 12, D)
@@ -170,23 +170,23 @@ def icons():
     arrow(p, 7, 8, K)
     rect(p, 11, 3, 15, 12, K)
     swatches(p, 12, 5, 1, 3, 6)
-    out["imgconv"] = p
+    out["convert"] = p
 
     p = canvas(16)
     disk(p, lambda q: (swatches(q, 4, 9, 2, 4, 2), rect(q, 4, 13, 11, 13, R)))
-    out["imgbin"] = p
+    out["save-bin"] = p
 
     p = canvas(16)
     disk(p, lambda q: (rect(q, 4, 9, 11, 13, C), rect(q, 5, 12, 10, 13, GR), rect(q, 9, 10, 10, 10, Y),
                        frame(q, 3, 8, 12, 14, B)))
-    out["imgbmp"] = p
+    out["save-bmp"] = p
 
     p = canvas(16)
     for i, col in enumerate((D, G, W)):
         rect(p, 1 + 2 * i, 1 + 2 * i, 9 + 2 * i, 9 + 2 * i, col)
         frame(p, 1 + 2 * i, 1 + 2 * i, 9 + 2 * i, 9 + 2 * i, K)
     swatches(p, 7, 7, 2, 3, 2)
-    out["imgauto"] = p
+    out["batch"] = p
     return out
 
 
@@ -203,13 +203,13 @@ def icons_2x():
 
     p = canvas(32)
     folder2(p)
-    out["imgopen"] = p
+    out["open"] = p
 
     p = canvas(32)
     folder2(p)
     frame(p, 14, 12, 27, 25, K)
     swatches(p, 15, 13, 4, 3, 3)
-    out["imgopenbin"] = p
+    out["open-bin"] = p
 
     p = canvas(32)
     rect(p, 0, 6, 11, 25, D)
@@ -219,7 +219,7 @@ def icons_2x():
         rect(p, 13 + i, 8 + i, 13 + i, 23 - i, K)
     rect(p, 22, 6, 31, 25, K)
     swatches(p, 24, 10, 2, 3, 6)
-    out["imgconv"] = p
+    out["convert"] = p
 
     def disk2(px):
         rect(px, 2, 2, 29, 29, N)
@@ -236,7 +236,7 @@ def icons_2x():
     disk2(p)
     swatches(p, 8, 17, 4, 4, 2)
     rect(p, 8, 26, 23, 27, R)
-    out["imgbin"] = p
+    out["save-bin"] = p
 
     p = canvas(32)
     disk2(p)
@@ -245,14 +245,14 @@ def icons_2x():
     rect(p, 8, 23, 23, 26, GR)
     rect(p, 11, 22, 18, 22, GR)
     rect(p, 19, 18, 21, 20, Y)
-    out["imgbmp"] = p
+    out["save-bmp"] = p
 
     p = canvas(32)
     for i, col in enumerate((D, G, W)):
         rect(p, 2 + 4 * i, 2 + 4 * i, 19 + 4 * i, 19 + 4 * i, col)
         frame(p, 2 + 4 * i, 2 + 4 * i, 19 + 4 * i, 19 + 4 * i, K)
     swatches(p, 13, 14, 4, 3, 2)
-    out["imgauto"] = p
+    out["batch"] = p
     return out
 
 

@@ -420,11 +420,6 @@ void reduceFloydSteinbergPlain(const QImage &image, uchar *out, ReduceScratch &s
 }
 } // namespace detail
 
-int nearestShownLevel(int value, int bits)
-{
-    return codeTablesFor(bits).nearest[std::clamp(value, 0, 255)];
-}
-
 void reduceImage(const QImage &image, uchar *out, Dither method, ReduceScratch &scratch, LightResponse light)
 {
     switch (method) {

@@ -46,10 +46,6 @@ struct ReduceScratch
 void reduceImage(const QImage &image, uchar *out, Dither method, ReduceScratch &scratch,
                  LightResponse light = {});
 
-// The level of a channel of `bits` bits (3 for red and green, 2 for blue) whose shown value is nearest
-// to `value` (0-255) in code values; a tie goes to the darker level.
-int nearestShownLevel(int value, int bits);
-
 namespace detail {
 // Floyd-Steinberg the portable way, one row after the other, which the fast path must match byte for
 // byte; for the tests.

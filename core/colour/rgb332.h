@@ -8,11 +8,6 @@
 namespace lumivert {
 
 // One RGB332 byte: red level in bits 7-5, green in 4-2, blue in 1-0.
-constexpr quint8 reduceRgb(int r, int g, int b)
-{
-    return quint8((r & 0xE0) | ((g & 0xE0) >> 3) | ((b & 0xC0) >> 6));
-}
-
 constexpr quint8 reducePixel(QRgb p)
 {
     return quint8(((p >> 16) & 0xE0) | ((p >> 11) & 0x1C) | ((p >> 6) & 0x03));

@@ -44,24 +44,24 @@ Problem::Cause kindOf(mode_t mode)
 
 OpenedFile openFailed(const QByteArray &name, int error)
 {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        return refused(Problem::Cause::Missing);
-    case EACCES:
-    case EPERM:
-        return refused(Problem::Cause::NoPermission);
-    case ENXIO: // a socket, or a device without its driver
-    case EOPNOTSUPP: {
-        struct stat st;
-        if (::stat(name.constData(), &st) == 0 && kindOf(st.st_mode) != Problem::Cause::None)
-            return refused(kindOf(st.st_mode));
+    Problem problem = systemProblem(error);
+    switch (problem.cause) {
+    case Problem::Cause::Missing:
+    case Problem::Cause::NoPermission:
+        // Said well enough by the cause alone.
+        return refused(problem.cause);
+    case Problem::Cause::SystemError:
+        // A socket, or a device without its driver: said better by what the file is.
+        if (error == ENXIO || error == EOPNOTSUPP) {
+            struct stat st;
+            if (::stat(name.constData(), &st) == 0 && kindOf(st.st_mode) != Problem::Cause::None)
+                return refused(kindOf(st.st_mode));
+        }
         break;
-    }
     default:
         break;
     }
-    return refused(systemProblem(error));
+    return refused(std::move(problem));
 }
 
 Problem::Cause kindByName(const QByteArray &name)

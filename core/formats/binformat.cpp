@@ -11,6 +11,11 @@ std::optional<QSize> binGeometry(qint64 length)
     return std::nullopt;
 }
 
+bool namedAsBin(const QString &path)
+{
+    return path.endsWith(QLatin1String("bin")) || path.endsWith(QLatin1String("BIN"));
+}
+
 QImage binToImage(const QByteArray &bytes)
 {
     const auto size = binGeometry(bytes.size());

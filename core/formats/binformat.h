@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
+#include <QString>
 
 #include "core/colour/rgb332.h"
 
@@ -16,6 +17,10 @@ constexpr qint64 SmallBinLength = 320 * 240;
 constexpr qint64 LargeBinLength = 640 * 480;
 
 std::optional<QSize> binGeometry(qint64 length);
+
+// Whether a file is taken for a BIN file by its name alone: the name ends in "bin" or "BIN", after a dot
+// or not ("cabin" too). A mixed case such as "a.Bin" is not, so such a file is read as a picture.
+bool namedAsBin(const QString &path);
 
 // Paints `bytes` into `image` (32-bit, at least width x height) row by row in their shown
 // colours; `rowDone(y)` is called after each row.

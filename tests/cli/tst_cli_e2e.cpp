@@ -407,6 +407,10 @@ private Q_SLOTS:
 #ifdef LUMIVERT_QT_ONLY
         if (QTest::currentDataTag() == QLatin1String("device on standard input"))
             QSKIP("Qt alone cannot tell a device on standard input");
+        if (QTest::currentDataTag() == QLatin1String("name not UTF-8 in a folder"))
+            QSKIP("Qt alone cannot tell a name in a folder that is not UTF-8");
+        if (QTest::currentDataTag() == QLatin1String("decoder's own words"))
+            QSKIP("libpng's lines are caught only through a POSIX pipe");
 #endif
         QTemporaryDir dir;
         save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
@@ -436,6 +440,9 @@ private Q_SLOTS:
     {
         if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED"))
             QSKIP("libpng's lines are not caught in a sanitizer build");
+#ifdef LUMIVERT_QT_ONLY
+        QSKIP("libpng's lines are caught only through a POSIX pipe");
+#endif
         QTemporaryDir dir;
         save(photoLike(QSize(64, 48), 4), dir.filePath("good.png"));
         const QByteArray png = readAll(dir.filePath("good.png"));

@@ -339,6 +339,10 @@ private Q_SLOTS:
         QCOMPARE(outputsOf(p, r),
                  QStringList({"link/a.jpg -> link/a.BIN", "real/h.png -> real/h.BIN",
                               "real/hard.png -> real/hard.BIN", "pics/ok.png -> pics/ok.BIN"}));
+        QCOMPARE(outputKey(r + "/link/sub/../x.BIN"), outputKey(r + "/real/x.BIN"));
+#ifdef LUMIVERT_QT_ONLY
+        QSKIP("Qt alone cannot tell a name in a folder that is not UTF-8");
+#endif
         QStringList problems;
         for (const PlanProblem &pp : p.problems)
             problems.append(quoteName(QDir(r).relativeFilePath(pp.file)) + ": " +
@@ -349,7 +353,6 @@ private Q_SLOTS:
                 {"'pics/caf'$'\\351''.png': the name is not valid UTF-8, so the file cannot be opened by it",
                  "real/a.png: its output real/a.BIN is also the output of link/a.jpg",
                  "photo: its output photo.BIN is a picture, not a BIN file; not overwritten"}));
-        QCOMPARE(outputKey(r + "/link/sub/../x.BIN"), outputKey(r + "/real/x.BIN"));
 #endif
     }
 };

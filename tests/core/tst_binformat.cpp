@@ -27,6 +27,8 @@ class TestBinFormat : public QObject
 private Q_SLOTS:
     void geometry_data();
     void geometry();
+    void namedAsBin_data();
+    void namedAsBin();
     void binToImagePaintsEveryByte_data();
     void binToImagePaintsEveryByte();
     void binToImageRefusesOtherLengths();
@@ -59,6 +61,25 @@ void TestBinFormat::geometry()
     QCOMPARE(geometry.has_value(), size.isValid());
     if (geometry)
         QCOMPARE(*geometry, size);
+}
+
+void TestBinFormat::namedAsBin_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("bin");
+    QTest::newRow("lower case") << "/x/a.bin" << true;
+    QTest::newRow("upper case") << "C:\\x\\a.BIN" << true;
+    QTest::newRow("no dot") << "cabin" << true;
+    QTest::newRow("mixed case") << "a.Bin" << false;
+    QTest::newRow("picture") << "a.bin.png" << false;
+    QTest::newRow("folder named bin") << "/x/bin/a" << false;
+}
+
+void TestBinFormat::namedAsBin()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, bin);
+    QCOMPARE(lumivert::namedAsBin(path), bin);
 }
 
 void TestBinFormat::binToImagePaintsEveryByte_data()

@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     pictures[1].fill(qRgb(200, 100, 50));
 
     lumivert::ModalScript script;
-    lumivert::Session session;
+    lumivert::Session session({&script});
     std::puts("ready");
     std::fflush(stdout);
     for (unsigned i = 0;; ++i) {

@@ -111,7 +111,7 @@ private Q_SLOTS:
             QVERIFY(saveBytes(path, QByteArray(76800, 'x')));
 
         ModalScript script;
-        Session session;
+        Session session({&script});
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
         session.openDropped(&data);

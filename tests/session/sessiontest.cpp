@@ -32,6 +32,13 @@ SessionLog::SessionLog(Session &session)
 
 SessionFixture::SessionFixture() = default;
 
+bool SessionFixture::showsPicture() const
+{
+    QImage empty(session.picture().size(), QImage::Format_RGB32);
+    empty.fill(Session::background());
+    return session.picture() != empty;
+}
+
 void SessionFixture::openPicture(const QString &answer)
 {
     script.answerFile(answer);

@@ -3,6 +3,7 @@
 #include "app/session.h"
 #include "app/windowlayout.h"
 #include "tests/support/modalscript.h"
+#include "tests/support/testdesktop.h"
 #include "tests/testfiles.h"
 
 #include <QImage>
@@ -33,20 +34,24 @@ struct SessionLog : QObject
 };
 
 // What every session test needs: a session whose dialogs and messages are answered and recorded by
-// a script, in a folder of its own.
+// a script, with a clipboard of its own, in a folder of its own.
 struct SessionFixture
 {
     SessionFixture();
 
     lumivert::ModalScript script;
+    lumivert::TestClipboard clipboard;
+    lumivert::BusyRecorder busy;
     QTemporaryDir dir;
-    lumivert::Session session;
+    lumivert::Session session{{&script, &clipboard, &busy}};
     SessionLog log{session};
 
     // As the program shows it: with backslashes on Windows.
     QString path(const QString &name) const { return QDir::toNativeSeparators(dir.filePath(name)); }
     QStringList messageTexts() const { return script.messageTexts(); }
     QStringList messageTitles() const { return script.messageTitles(); }
+    // The box shows a picture, not only its background.
+    bool showsPicture() const;
 
     // The commands, answering their file dialog with `answer`.
     void openPicture(const QString &answer);

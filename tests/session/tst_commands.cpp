@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -163,7 +162,7 @@ private Q_SLOTS:
             QVERIFY(f.script.messages.isEmpty());
         } else {
             QCOMPARE(f.session.picture().size(), QSize(320, 240));
-            QVERIFY(!f.session.hasPicture());
+            QVERIFY(!f.showsPicture());
             QVERIFY(f.log.widthText.isEmpty());
             QVERIFY(f.log.heightText.isEmpty());
             QCOMPARE(f.messageTexts(), QStringList{QStringLiteral("画像サイズオーバーです。")});
@@ -212,7 +211,7 @@ private Q_SLOTS:
         SessionFixture f;
         const QString path = writePicture(QDir(folder(f)).filePath(name), patternImage(30, 20), "JPG");
         f.openPicture(path);
-        QVERIFY(f.session.hasPicture());
+        QVERIFY(f.showsPicture());
         QCOMPARE(f.session.fileDialog().fileName, QDir(folder(f)).filePath(proposed));
         QVERIFY(!f.session.batchMode());
     }
@@ -287,7 +286,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(image.pixel(10, 10), Session::background().rgb());
         }
-        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(f.busy.depth, 0);
     }
 
     void binOpenEmptyOrCancelled()
@@ -304,7 +303,7 @@ private Q_SLOTS:
         f.openBin(f.path("empty.BIN"));
         QCOMPARE(*f.session.convertedBytes(), QByteArray("keep"));
         QCOMPARE(f.log.caption, f.path("empty.BIN"));
-        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(f.busy.depth, 0);
         QVERIFY(f.script.messages.isEmpty());
     }
 

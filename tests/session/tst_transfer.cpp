@@ -4,9 +4,7 @@
 #include "core/formats/binformat.h"
 #include "core/formats/sizelimit.h"
 
-#include <QClipboard>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMimeData>
 #include <QTest>
 #include <QtEndian>
@@ -158,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(f.script.messages.first().text, NotPictureOrBin);
         QCOMPARE(f.script.messages.first().title, QStringLiteral("注意"));
         QVERIFY(f.script.messages.first().foreground);
-        QVERIFY(!f.session.hasPicture());
+        QVERIFY(!f.showsPicture());
         QCOMPARE(f.session.picture().size(), QSize(50, 40));
         QCOMPARE(*f.session.convertedBytes(), QByteArray("kept"));
         QCOMPARE(f.log.caption, caption);
@@ -200,7 +198,7 @@ private Q_SLOTS:
         auto *data = new QMimeData;
         data->setData(QStringLiteral("image/") + QString::fromLatin1(format),
                       format == "jpeg" ? jpegClaiming(size) : encoded(picture, format.toUpper()));
-        QGuiApplication::clipboard()->setMimeData(data);
+        f.clipboard.setMimeData(data);
         f.paste();
 
         QCOMPARE(f.log.caption, caption);
@@ -218,7 +216,7 @@ private Q_SLOTS:
             QCOMPARE(f.messageTexts(), QStringList{Oversize});
             QVERIFY(!f.log.lastRule); // nothing is laid out anew
             QCOMPARE(f.session.picture().size(), QSize(320, 240));
-            QVERIFY(!f.session.hasPicture());
+            QVERIFY(!f.showsPicture());
             QVERIFY(f.log.widthText.isEmpty());
         }
     }
@@ -227,7 +225,7 @@ private Q_SLOTS:
     {
         SessionFixture f;
         f.session.setPicture(patternImage(50, 40));
-        QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+        f.clipboard.data->setText(QStringLiteral("just text"));
         f.paste();
         QCOMPARE(f.messageTexts(), QStringList{NotPicture});
         QCOMPARE(f.messageTitles(), QStringList{QStringLiteral("注意")});
@@ -241,7 +239,7 @@ private Q_SLOTS:
         f.session.convertPicture();
         const QImage preview = f.session.picture();
         f.session.copyPicture();
-        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), preview);
+        QCOMPARE(f.clipboard.image().convertToFormat(QImage::Format_RGB32), preview);
 
         f.session.setPicture(patternImage(10, 10));
         f.paste();

@@ -2,16 +2,6 @@
 
 namespace lumivert {
 
-ModalScript::ModalScript() : m_previous(Modal::presenter())
-{
-    Modal::setPresenter(this);
-}
-
-ModalScript::~ModalScript()
-{
-    Modal::setPresenter(m_previous);
-}
-
 QStringList ModalScript::messageTexts() const
 {
     QStringList texts;

@@ -9,16 +9,11 @@
 
 namespace lumivert {
 
-// The presenter of modal things while it exists: nothing is shown, its queued answers are given instead
-// and what would have been shown is recorded, so no test ever blocks on a dialog.
+// A presenter of modal things that shows nothing: its queued answers are given instead and what would
+// have been shown is recorded, so no test ever blocks on a dialog.
 class ModalScript : public ModalPresenter
 {
 public:
-    ModalScript();
-    ~ModalScript() override;
-    ModalScript(const ModalScript &) = delete;
-    ModalScript &operator=(const ModalScript &) = delete;
-
     // Answers for the file dialog, in order: the files chosen, or an empty list for cancel. With no
     // answer left, the dialog is cancelled.
     std::deque<QStringList> fileAnswers;
@@ -36,9 +31,6 @@ public:
     void showMessage(const Message &message) override;
     std::optional<QStringList> chooseFiles(const FileRequest &request) override;
     void endProgram() override;
-
-private:
-    ModalPresenter *m_previous;
 };
 
 } // namespace lumivert

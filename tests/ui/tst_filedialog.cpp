@@ -91,11 +91,9 @@ private Q_SLOTS:
             writePicture(dir.filePath(QString::fromLatin1(name)), patternImage(8, 6));
 
         RecordingPresenter presenter;
-        Modal::setPresenter(&presenter);
-        Session session;
+        Session session({&presenter});
         typeInDialog(dir.filePath("b3"), typed.arg(dir.path()));
         session.runBatch();
-        Modal::setPresenter(nullptr);
 
         QCOMPARE(presenter.messages, QStringList{QStringLiteral("自動処理が終了しました。")});
         QStringList bins;

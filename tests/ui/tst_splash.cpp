@@ -19,11 +19,7 @@ class TestSplash : public QObject
 
 private Q_SLOTS:
     void init() { script = std::make_unique<ModalScript>(); }
-    void cleanup()
-    {
-        script.reset();
-        fixScreen({});
-    }
+    void cleanup() { script.reset(); }
 
     void failingDisplayWarnsAndEnds_data()
     {
@@ -43,8 +39,7 @@ private Q_SLOTS:
         QFETCH(int, depth);
         QFETCH(int, width);
         QFETCH(QString, text);
-        fixScreen({{depth, width}});
-        QPointer<SplashScreen> splash = new SplashScreen;
+        QPointer<SplashScreen> splash = new SplashScreen(*script, fixedScreen(depth, width));
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
         splash->checkDisplay();
@@ -59,8 +54,7 @@ private Q_SLOTS:
 
     void fourthPassingCheckOpensMainWindow()
     {
-        fixScreen({{24, 800}});
-        QPointer<SplashScreen> splash = new SplashScreen;
+        QPointer<SplashScreen> splash = new SplashScreen(*script, fixedScreen(24, 800));
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
         for (int check = 1; check <= 3; ++check) {
@@ -76,8 +70,7 @@ private Q_SLOTS:
 
     void clickBeforeFirstCheckSkipsTheChecks()
     {
-        fixScreen({{16, 640}}); // would fail both checks
-        QPointer<SplashScreen> splash = new SplashScreen;
+        QPointer<SplashScreen> splash = new SplashScreen(*script, fixedScreen(16, 640)); // fails both checks
         QSignalSpy finished(splash.data(), &SplashScreen::finished);
         splash->show();
         QTest::mouseClick(splash->findChild<QLabel *>(QStringLiteral("productNameLabel")), Qt::LeftButton);
@@ -89,8 +82,7 @@ private Q_SLOTS:
 
     void clickAfterSecondCheckKeepsMeasuredWidth()
     {
-        fixScreen({{32, 1280}});
-        auto *splash = new SplashScreen;
+        auto *splash = new SplashScreen(*script, fixedScreen(32, 1280));
         QSignalSpy finished(splash, &SplashScreen::finished);
         splash->show();
         splash->checkDisplay();
@@ -105,10 +97,9 @@ private Q_SLOTS:
     {
         if (qEnvironmentVariableIsSet("LUMIVERT_SANITIZED"))
             QSKIP("time windows are measured by the plain build's run");
-        fixScreen({{24, 1024}});
         QElapsedTimer clock;
         clock.start();
-        auto *splash = new SplashScreen;
+        auto *splash = new SplashScreen(*script, fixedScreen(24, 1024));
         QSignalSpy finished(splash, &SplashScreen::finished);
         splash->show();
         QVERIFY(finished.wait(test::timeBoundsChecked() ? 5000 : 20000));
@@ -117,7 +108,7 @@ private Q_SLOTS:
 
     void versionLine()
     {
-        SplashScreen splash;
+        SplashScreen splash(*script);
         const auto text = [&splash](const char *name) {
             return splash.findChild<QLabel *>(QString::fromLatin1(name))->text();
         };

@@ -1,7 +1,5 @@
 #include "uitest.h"
 
-#include "gui/screeninfo.h"
-
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -12,7 +10,7 @@
 using namespace lumivert;
 
 WindowFixture::WindowFixture(int measuredScreenWidth)
-    : window(std::make_unique<MainWindow>(measuredScreenWidth))
+    : window(std::make_unique<MainWindow>(measuredScreenWidth, script))
 {
 }
 
@@ -70,13 +68,7 @@ PopupScript::~PopupScript()
 
 } // namespace lumivert
 
-void fixScreen(std::optional<std::pair<int, int>> depthAndWidth)
+ScreenMeasurer fixedScreen(int depth, int width)
 {
-    if (!depthAndWidth) {
-        lumivert::ScreenInfo::setSource({});
-        return;
-    }
-    lumivert::ScreenInfo::setSource([fixed = *depthAndWidth](const QWidget *) {
-        return lumivert::ScreenInfo::Measure{fixed.first, fixed.second};
-    });
+    return [depth, width](const QWidget *) { return ScreenMeasure{depth, width}; };
 }

@@ -2,6 +2,7 @@
 
 #include "app/session.h"
 #include "gui/mainwindow.h"
+#include "gui/screeninfo.h"
 #include "gui/widgetmodal.h"
 #include "tests/support/modalscript.h"
 #include "tests/testfiles.h"
@@ -12,8 +13,6 @@
 
 #include <deque>
 #include <memory>
-#include <optional>
-#include <utility>
 
 using namespace lumivert::test;
 
@@ -39,8 +38,8 @@ public:
 
 } // namespace lumivert
 
-// The display checks measure a screen of this depth and width until fixScreen({}) puts the real one back.
-void fixScreen(std::optional<std::pair<int, int>> depthAndWidth);
+// A screen of this depth and width, for a splash screen's display checks.
+lumivert::ScreenMeasurer fixedScreen(int depth, int width);
 
 // What every window test needs: a main window whose dialogs and message boxes are answered by a
 // script, in a folder of its own.
