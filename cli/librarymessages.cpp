@@ -10,6 +10,14 @@
 #if LUMIVERT_POSIX
 #include <fcntl.h>
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
+#if LUMIVERT_POSIX || defined(Q_OS_WIN)
+#define LUMIVERT_CATCHES_STDERR 1
 #endif
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -26,9 +34,31 @@ namespace {
 
 thread_local QStringList kept;
 std::FILE *ownStream = stderr;
-#if LUMIVERT_POSIX
+#ifdef LUMIVERT_CATCHES_STDERR
 int caughtOutput = -1; // the pipe's end that is read
 std::mutex caughtMutex;
+
+// What the pipe holds now, without waiting for more.
+QByteArray readWaiting(int fd)
+{
+    QByteArray bytes;
+    char chunk[4096];
+#if LUMIVERT_POSIX
+    ssize_t got = 0;
+    while ((got = ::read(fd, chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, got);
+#else
+    const auto pipe = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD waiting = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+        const int got = _read(fd, chunk, unsigned(qMin<DWORD>(waiting, sizeof chunk)));
+        if (got <= 0)
+            break;
+        bytes.append(chunk, got);
+    }
+#endif
+    return bytes;
+}
 #endif
 
 // A damaged file can make a decoder complain once per row; a few messages tell enough.
@@ -51,17 +81,12 @@ void keepMessage(QtMsgType type, const QMessageLogContext &, const QString &mess
 QStringList caughtErrors()
 {
     QStringList errors;
-#if LUMIVERT_POSIX
+#ifdef LUMIVERT_CATCHES_STDERR
     std::lock_guard lock(caughtMutex);
     if (caughtOutput < 0)
         return errors;
-    QByteArray bytes;
-    char chunk[4096];
-    ssize_t got = 0;
-    while ((got = ::read(caughtOutput, chunk, sizeof chunk)) > 0)
-        bytes.append(chunk, got);
-    for (const QByteArray &line : bytes.split('\n')) {
-        const QString text = decodeArgument(line);
+    for (const QByteArray &line : readWaiting(caughtOutput).split('\n')) {
+        const QString text = decodeArgument(line).remove(QLatin1Char('\r'));
         if (text.startsWith(QLatin1String("libpng error: ")))
             errors.append(text);
         else if (!text.trimmed().isEmpty() && !text.startsWith(QLatin1String("libpng warning: ")))
@@ -100,6 +125,29 @@ std::FILE *catchLibraryOutput()
     ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
     ::fcntl(own, F_SETFD, FD_CLOEXEC);
     std::setvbuf(stream, nullptr, _IOLBF, 0);
+    caughtOutput = ends[0];
+    ownStream = stream;
+#elif defined(Q_OS_WIN) && !defined(LUMIVERT_SANITIZER_BUILD)
+    // The DLLs share the C runtime's descriptor 2 with the program: a pipe put there catches their
+    // lines too.
+    int ends[2];
+    if (_pipe(ends, 1 << 16, _O_BINARY | _O_NOINHERIT) != 0)
+        return stderr;
+    const int own = _dup(2);
+    std::FILE *stream = own >= 0 ? _fdopen(own, "w") : nullptr;
+    if (!stream || _dup2(ends[1], 2) < 0) {
+        if (stream)
+            std::fclose(stream);
+        _close(ends[0]);
+        _close(ends[1]);
+        return stderr;
+    }
+    _close(ends[1]);
+    // The writing end does not wait: a full pipe loses a library's line rather than stopping the
+    // program.
+    DWORD noWait = PIPE_READMODE_BYTE | PIPE_NOWAIT;
+    SetNamedPipeHandleState(reinterpret_cast<HANDLE>(_get_osfhandle(2)), &noWait, nullptr, nullptr);
+    std::setvbuf(stream, nullptr, _IONBF, 0); // the C runtime buffers "line buffered" streams whole
     caughtOutput = ends[0];
     ownStream = stream;
 #endif

@@ -282,8 +282,8 @@ private Q_SLOTS:
 
         // a.jpg twice (once through a link) is converted once; a.png would write a.jpg's output; photo's
         // output is the input photo.BIN, which would replace itself.
-        QStringList inputs{r + "/a.jpg", r + "/a.png", r + "/photo", r + "/photo.BIN", r + "/missing.jpg",
-                           r + "/pics"};
+        QStringList inputs{r + "/a.jpg",     r + "/a.png",       r + "/photo",
+                           r + "/photo.BIN", r + "/missing.jpg", r + "/pics"};
 #ifndef Q_OS_WIN // a link there is a shortcut file, not the picture
         QVERIFY(QFile::link(r + "/a.jpg", r + "/link.jpg"));
         inputs.insert(1, r + "/link.jpg");
@@ -292,7 +292,8 @@ private Q_SLOTS:
         QCOMPARE(outputsOf(p, r), QStringList({"a.jpg -> a.BIN", "pics/p.png -> pics/p.BIN"}));
         QStringList problems;
         for (const PlanProblem &pp : p.problems)
-            problems.append(QDir(r).relativeFilePath(pp.file) + ": " + QString(pp.reason).remove(QDir::toNativeSeparators(r + '/')));
+            problems.append(QDir(r).relativeFilePath(pp.file) + ": " +
+                            QString(pp.reason).remove(QDir::toNativeSeparators(r + '/')));
         QCOMPARE(problems, QStringList({"missing.jpg: no such file or folder",
                                         "a.png: its output a.BIN is also the output of a.jpg",
                                         "photo: its output photo.BIN is an input; not overwritten",
