@@ -193,7 +193,9 @@ ConversionPlan planConversions(const QStringList &inputs, const QString &output,
         QString foundIn;
     };
     std::vector<Candidate> candidates;
-    std::set<QString> named; // canonical paths: a file named twice, or through a link, is taken once
+    // Canonical paths: a file named twice, through a link or, on Windows, in another letter case is
+    // taken once.
+    std::set<QString> named;
 
     for (const QString &arg : inputs) {
         if (arg == StandardStream) {
@@ -228,7 +230,11 @@ ConversionPlan planConversions(const QStringList &inputs, const QString &output,
             files.append(arg);
         }
         for (const QString &file : files) {
-            if (!named.insert(QFileInfo(file).canonicalFilePath()).second)
+            QString canonical = QFileInfo(file).canonicalFilePath();
+#ifdef Q_OS_WIN
+            canonical = canonical.toCaseFolded();
+#endif
+            if (!named.insert(canonical).second)
                 continue;
             candidates.push_back({file, foundIn});
         }

@@ -16,7 +16,7 @@ if [ "$(find "$photos" -name '*.jpg' 2>/dev/null | wc -l)" != 200 ]; then
   rm -rf "$photos"
   /usr/bin/python3 "$source/bench/make_photos.py" "$photos" 200
 fi
-export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$build/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winedbg.exe=d"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
 pthread=$(realpath "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")")
