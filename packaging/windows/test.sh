@@ -125,7 +125,7 @@ type_into_dialog() { # FILE
 }
 if wants window; then
   picture=$work/photo.jpg
-  cp "$corpus/jpeg/$(ls "$corpus/jpeg" | grep -m1 -i 'progressive')" "$picture"
+  cp "$corpus/jpeg/jpegdecoder_progressive3.jpg" "$picture" # a photograph of 650 x 470
   "$debian/lumivert-cli" convert --quiet --dither floyd-steinberg --fit 320x240 -o "$work/debian.BIN" "$picture"
   "$debian/lumivert-cli" show -o "$work/debian.bmp" "$work/debian.BIN"
   (cd "$work" && exec wine "$stage/lumivert.exe") >"$work/window.log" 2>&1 &
@@ -139,9 +139,10 @@ if wants window; then
       sleep 1
       xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus "$main"
       xdotool key alt+f && sleep 1 && shot 2-file-menu && xdotool key Escape Escape
-      xdotool key ctrl+o && type_into_dialog "$picture" && sleep 2
+      # The method and the fit first: a picture is fitted as it is opened.
       xdotool key alt+r && sleep 0.5 && xdotool key m && sleep 0.5 && shot 3-method-menu && xdotool key e
       xdotool key alt+r && sleep 0.5 && xdotool key f && sleep 0.5 && xdotool key 3
+      xdotool key ctrl+o && type_into_dialog "$picture" && sleep 2
       xdotool key F5 && sleep 2 && shot 4-converted
       xdotool key ctrl+s && type_into_dialog "$work/window.BIN"
       if wait_file "$work/window.BIN" 10 && cmp -s "$work/window.BIN" "$work/debian.BIN"; then
@@ -149,7 +150,8 @@ if wants window; then
       else
         fail "the window's BIN file is missing or differs from the Debian build's"
       fi
-      xdotool key alt+f && sleep 0.5 && xdotool key b && type_into_dialog "$work/window.BIN" && sleep 2
+      # BINファイルを開く(&B) shares its letter with 自動処理(&B): chosen by its place in the menu.
+      xdotool key alt+f && sleep 0.5 && xdotool key Down Return && type_into_dialog "$work/window.BIN" && sleep 2
       shot 5-bin-opened
       xdotool key ctrl+e && type_into_dialog "$work/window.bmp"
       if wait_file "$work/window.bmp" 10 && cmp -s "$work/window.bmp" "$work/debian.bmp"; then
