@@ -3,7 +3,8 @@
 ; Installs for every user under Program Files, adds the Start-menu entry, registers the uninstaller
 ; with Windows' list of programs, and offers the program under "Open with" for the picture types it
 ; reads without becoming their default. /S installs (and uninstalls) without a question.
-Unicode true
+; A 64-bit installer: the program is 64-bit only, and so is Wine without its 32-bit half.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include x64.nsh

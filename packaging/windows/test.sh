@@ -175,10 +175,13 @@ if wants installer; then
   programs="$WINEPREFIX/drive_c/Program Files/Lumivert"
   menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/256色Lumivert.lnk"
   key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumivert'
+  # A key as text (reg query prints in the console's code page, which has no 色).
+  registry() { wine reg export "$1" "$work/key.reg" /y >/dev/null 2>&1 && iconv -f UTF-16 -t UTF-8 "$work/key.reg"; }
   wine "$build/Lumivert-$version-win64-setup.exe" /S
   if [ -f "$programs/lumivert.exe" ] && [ -f "$programs/platforms/qwindows.dll" ] && [ -f "$menu" ] &&
-    wine reg query "$key" /v DisplayName 2>/dev/null | grep -q '256色Lumivert' &&
-    wine reg query 'HKLM\Software\Classes\.jpg\OpenWithProgids' 2>/dev/null | grep -q Lumivert.Picture; then
+    registry "$key" | grep -q '"DisplayName"="256色Lumivert"' &&
+    registry 'HKLM\Software\Classes\.jpg\OpenWithProgids' | grep -q '"Lumivert.Picture"=""' &&
+    ! registry 'HKLM\Software\Classes\.jpg' | grep -q '^@=.*Lumivert'; then
     pass "the installer: files, Start-menu entry, programs list, Open with"
   else
     fail "the installer left something out"
@@ -188,10 +191,9 @@ if wants installer; then
   else
     fail "the installed lumivert-cli.exe did not start"
   fi
-  # _?= keeps the uninstaller in place, so that it is waited for; it then removes everything else.
-  wine "$programs/uninstall.exe" /S '_?=C:\Program Files\Lumivert'
-  rm -f "$programs/uninstall.exe"
-  rmdir "$programs" 2>/dev/null || true
+  # The uninstaller copies itself away and returns at once: its work is waited for.
+  wine "$programs/uninstall.exe" /S
+  for _ in $(seq 300); do [ -e "$programs" ] || break; sleep 0.1; done
   if [ ! -e "$programs" ] && [ ! -e "$menu" ] && ! wine reg query "$key" >/dev/null 2>&1 &&
     ! wine reg query 'HKLM\Software\Classes\Lumivert.Picture' >/dev/null 2>&1; then
     pass "the uninstaller removed the files, the entry and the keys"
