@@ -19,7 +19,7 @@ define apt_install
 	fi
 endef
 
-.PHONY: all deps test-deps configure build run test test-asan test-qt-only windows-check bench clean format format-check
+.PHONY: all deps test-deps configure build run test test-asan test-qt-only bench clean format format-check
 
 all: build
 
@@ -89,12 +89,6 @@ test-qt-only: test-deps
 	cmake -S . -B $(QT_ONLY_BUILD) -DCMAKE_BUILD_TYPE=Release -DLUMIVERT_QT_ONLY=ON $(if $(CI),-DLUMIVERT_WERROR=ON)
 	cmake --build $(QT_ONLY_BUILD) -j$(JOBS)
 	cd $(QT_ONLY_BUILD) && ctest --output-on-failure -j$(JOBS) -LE 'package|timing'
-
-# Every source of core/, app/, gui/ and cli/ compiled for Windows with MinGW-w64 against Qt's headers (no
-# link): what CI checks of Windows until make test-windows has run to its end.
-windows-check:
-	$(call apt_install,g++-mingw-w64-x86-64-posix qt6-base-dev qmake6)
-	bash cmake/windows-check.sh $(BUILD)
 
 # The Windows programs, cross-compiled with MinGW-w64 against a Qt and libjpeg-turbo built once from
 # Debian's sources into ~/.cache/lumivert/ (packaging/windows/build-toolchain.sh), and packaged in
