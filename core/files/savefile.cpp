@@ -381,7 +381,7 @@ Problem save(const QString &path, const QByteArray &bytes, bool)
         return Problem::Cause::NotRegular;
     if (!folder.isDir())
         return systemProblem(ENOENT);
-    if ((info.exists() && !info.isWritable()) || !folder.isWritable())
+    if ((info.exists() && (!info.isWritable() || isReadOnlyHere(target))) || !folder.isWritable())
         return systemProblem(EACCES);
     QSaveFile file(target);
     file.setDirectWriteFallback(false);

@@ -45,6 +45,18 @@ bool isDeviceNameHere(const QString &path)
 #endif
 }
 
+bool isReadOnlyHere(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const DWORD attributes =
+        ::GetFileAttributesW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
 #ifdef Q_OS_WIN
 std::optional<FileId> windowsFileId(const QString &path)
 {

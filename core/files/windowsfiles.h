@@ -17,6 +17,10 @@ bool isWindowsDeviceName(const QString &path);
 // isWindowsDeviceName() on Windows, false elsewhere.
 bool isDeviceNameHere(const QString &path);
 
+// Whether the file at `path` carries Windows' read-only attribute (false elsewhere, and for no file).
+// Windows refuses to replace such a file, and Qt does not count the attribute against writing.
+bool isReadOnlyHere(const QString &path);
+
 #ifdef Q_OS_WIN
 // The identity Windows gives a file: the serial number of its volume and its index on that volume,
 // the same through every name of the file (letter case, short names, hard links, links followed).

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void replacesLongerFileWhole();
     void unsyncedKeepsModeAndFollowsLinks();
     void missingFolderKeepsNothing();
+    void readOnlyFileIsKeptOnWindows();
     void directoryIsRefused();
     void fullDeviceFailsAndStaysADevice();
     void failedSaveKeepsOldFile();
@@ -174,6 +175,22 @@ void TestSaveFile::replacesLongerFileWhole()
     QVERIFY(!saveBytes(path, shorter));
     QCOMPARE(QFileInfo(path).size(), qint64(76800));
     QCOMPARE(readFile(path), shorter);
+}
+
+// Windows refuses to replace a read-only file: the save says so and the file stays as it was.
+void TestSaveFile::readOnlyFileIsKeptOnWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Windows' read-only attribute");
+#else
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.BIN"));
+    writeFile(path, QByteArray(10, 'o'));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+    QCOMPARE(saveBytes(path, countingBytes(20)).cause, Problem::Cause::NoPermission);
+    QCOMPARE(readFile(path), QByteArray(10, 'o'));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+#endif
 }
 
 void TestSaveFile::missingFolderKeepsNothing()
