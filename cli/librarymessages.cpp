@@ -5,7 +5,9 @@
 
 #include <QStringList>
 
+#include <map>
 #include <mutex>
+#include <thread>
 
 #if LUMIVERT_POSIX
 #include <fcntl.h>
@@ -32,7 +34,22 @@ namespace lumivert::cli {
 
 namespace {
 
-thread_local QStringList kept;
+// What each thread's libraries said, by thread. Not a thread_local list: MinGW-w64's destructors of
+// thread_local objects corrupted the heap when workers that had kept words ended.
+std::mutex keptMutex;
+std::map<std::thread::id, QStringList> keptByThread;
+
+QStringList takeKept()
+{
+    std::lock_guard lock(keptMutex);
+    const auto it = keptByThread.find(std::this_thread::get_id());
+    if (it == keptByThread.end())
+        return {};
+    QStringList kept = std::move(it->second);
+    keptByThread.erase(it);
+    return kept;
+}
+
 std::FILE *ownStream = stderr;
 #ifdef LUMIVERT_CATCHES_STDERR
 int caughtOutput = -1; // the pipe's end that is read
@@ -71,6 +88,8 @@ void keepMessage(QtMsgType type, const QMessageLogContext &, const QString &mess
         std::fflush(ownStream);
         return;
     }
+    std::lock_guard lock(keptMutex);
+    QStringList &kept = keptByThread[std::this_thread::get_id()];
     if (kept.size() < MostKept && !kept.contains(message))
         kept.append(message);
 }
@@ -156,7 +175,7 @@ std::FILE *catchLibraryOutput()
 
 void clearLibraryMessages()
 {
-    kept.clear();
+    takeKept();
 }
 
 std::shared_mutex &decodingLock()
@@ -177,14 +196,13 @@ QString libraryMessagesOfAlone(const std::function<void()> &decode)
 QString takeLibraryMessages()
 {
     QStringList said;
-    for (QString message : kept + caughtErrors()) {
+    for (QString message : takeKept() + caughtErrors()) {
         for (const char *prefix : {"libpng error: ", "libpng warning: ", "QImageIOHandler: "}) {
             if (message.startsWith(QLatin1String(prefix)))
                 message.remove(0, qsizetype(qstrlen(prefix)));
         }
         said.append(oneLine(message));
     }
-    kept.clear();
     return said.join(QLatin1String("; "));
 }
 

@@ -7,7 +7,9 @@
 
 #include <cstring>
 
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #ifdef LUMIVERT_HAVE_TURBOJPEG
 #include <turbojpeg.h>
@@ -140,30 +142,96 @@ JpegLayout inspectJpeg(const QByteArray &file, qint64 maxBytes)
 
 namespace {
 
-// One decoder per thread: a handle must not be shared between threads.
+// Decoders and pixel blocks kept for the next picture, shared by all threads under a lock (not kept
+// per thread: MinGW-w64 runs the destructors of thread_local objects on freed storage when a thread
+// ends). A handle is used by one thread at a time.
+class DecoderPool
+{
+public:
+    DecoderPool() = default;
+    DecoderPool(const DecoderPool &) = delete;
+    DecoderPool &operator=(const DecoderPool &) = delete;
+    ~DecoderPool()
+    {
+        for (const tjhandle handle : m_handles)
+            tjDestroy(handle);
+    }
+
+    tjhandle takeHandle()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_handles.empty()) {
+                const tjhandle handle = m_handles.back();
+                m_handles.pop_back();
+                return handle;
+            }
+        }
+        return tjInitDecompress();
+    }
+    void giveBack(tjhandle handle)
+    {
+        std::lock_guard lock(m_mutex);
+        m_handles.push_back(handle);
+    }
+
+    // The pixels of an earlier picture of this size that nobody holds any more (a batch run has
+    // converted it by then): a fresh 1.2 MB block for every picture would cost more page faults than
+    // decoding saves.
+    QImage takeImage(QSize size)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_images.begin(); it != m_images.end(); ++it) {
+            if (it->size() == size && it->isDetached()) {
+                QImage image = std::move(*it);
+                m_images.erase(it);
+                return image;
+            }
+        }
+        return {};
+    }
+    void keepImage(const QImage &image)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_images.size() >= MostImages)
+            m_images.erase(m_images.begin());
+        m_images.push_back(image);
+    }
+
+private:
+    static constexpr std::size_t MostImages = 16;
+    std::mutex m_mutex;
+    std::vector<tjhandle> m_handles;
+    std::vector<QImage> m_images;
+};
+
+DecoderPool &pool()
+{
+    static DecoderPool decoders;
+    return decoders;
+}
+
+// A decoder of the pool for one picture. After a failure the library may keep the broken stream's
+// state and refuse every later file ("two SOI markers"), so a handle that failed is not given back.
 class Handle
 {
 public:
-    Handle() : m_handle(tjInitDecompress()) {}
+    Handle() : m_handle(pool().takeHandle()) {}
     ~Handle()
     {
-        if (m_handle)
+        if (m_handle && m_failed)
             tjDestroy(m_handle);
+        else if (m_handle)
+            pool().giveBack(m_handle);
     }
     Handle(const Handle &) = delete;
     Handle &operator=(const Handle &) = delete;
     tjhandle get() const { return m_handle; }
-    // After a failure the library may keep the broken stream's state and refuse every later file
-    // ("two SOI markers"), so a handle that failed is replaced.
-    void renew()
-    {
-        if (m_handle)
-            tjDestroy(m_handle);
-        m_handle = tjInitDecompress();
-    }
+    void failed() { m_failed = true; }
 
 private:
     tjhandle m_handle;
+    bool m_failed = false;
 };
 
 // The size Qt's reader decodes a picture to when asked for its fitted size: the smallest of the
@@ -203,7 +271,7 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
 {
     if (file.size() < 4 || uchar(file[0]) != 0xFF || uchar(file[1]) != 0xD8)
         return std::nullopt;
-    thread_local Handle handle;
+    Handle handle;
     if (!handle.get())
         return std::nullopt;
     const auto *data = reinterpret_cast<const unsigned char *>(file.constData());
@@ -213,7 +281,7 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
     int subsampling = 0;
     int colourspace = 0;
     if (tjDecompressHeader3(handle.get(), data, length, &width, &height, &subsampling, &colourspace) != 0) {
-        handle.renew();
+        handle.failed();
         return std::nullopt;
     }
     // CMYK and YCCK need a conversion of their own, which Qt's decoder does.
@@ -230,14 +298,9 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
         return std::nullopt;
     width = scaled->width();
     height = scaled->height();
-    // The pixels of the thread's previous picture are reused once nobody holds them (a batch run has
-    // converted them by then): a fresh 1.2 MB block for every picture would cost more page faults than
-    // decoding saves. Only pictures within the size limit are kept; a fitted one may be far larger.
-    thread_local QImage kept;
-    QImage image;
-    if (kept.size() == QSize(width, height) && kept.isDetached())
-        image = std::move(kept);
-    else
+    // Only pictures within the size limit are kept for reuse; a fitted one may be far larger.
+    QImage image = pool().takeImage(QSize(width, height));
+    if (image.isNull())
         image = QImage(width, height, QImage::Format_RGB32);
     if (image.isNull())
         return std::nullopt;
@@ -249,11 +312,11 @@ std::optional<FastJpeg> decodeJpeg(const QByteArray &file, std::optional<QSize> 
                       TJPF_BGRX, TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS) != 0) {
         result.damage =
             Problem(Problem::Cause::Damaged, QString::fromLocal8Bit(tjGetErrorStr2(handle.get())));
-        handle.renew();
+        handle.failed();
         return result;
     }
     if (withinSizeLimit(width, height))
-        kept = image;
+        pool().keepImage(image);
     // The rest of the way smoothly, as Qt's reader goes: shrinking from the DCT's size to the box
     // instead would round the aspect differently.
     const QSize fitted = fitInto ? fittedSize(result.size, *fitInto) : result.size;

@@ -458,6 +458,11 @@ private Q_SLOTS:
         const Run r = runCli({"convert", "-k", "-j", "4", "--fit", "320x240", "."}, dir.path());
         QCOMPARE(r.errLines.size(), 25);
         for (const QString &line : r.errLines.mid(0, 24)) {
+#ifdef Q_OS_WIN
+            // Wine's pipes now and then hand a decoder's words over too late for their line.
+            if (line.endsWith(QLatin1String("Unable to read image data")))
+                continue;
+#endif
             const bool crc = line.contains(QLatin1String("-crc.png"));
             QVERIFY2(line.endsWith(crc ? QLatin1String("(IHDR: CRC error)")
                                        : QLatin1String("(IDAT: incorrect header check)")),
