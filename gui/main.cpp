@@ -25,26 +25,28 @@ int main(int argc, char *argv[])
         return 2;
     setUpApplication(app);
     WidgetModalPresenter presenter;
+    MenuPopupPresenter popups;
 
     auto *splash = new SplashScreen(presenter);
-    QObject::connect(splash, &SplashScreen::finished, [&presenter, files = *files](int measuredScreenWidth) {
-        auto *window = new MainWindow(measuredScreenWidth, presenter);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        window->repaint();
-        if (files.isEmpty())
-            return;
-        // A file named on the command line opens as if it were dropped on the picture, once the
-        // window is up.
-        QTimer::singleShot(0, window, [window, files] {
-            QMimeData named;
-            QList<QUrl> urls;
-            for (const QString &file : files)
-                urls << QUrl::fromLocalFile(file);
-            named.setUrls(urls);
-            window->session()->openDropped(&named);
-        });
-    });
+    QObject::connect(splash, &SplashScreen::finished,
+                     [&presenter, &popups, files = *files](int measuredScreenWidth) {
+                         auto *window = new MainWindow(measuredScreenWidth, presenter, popups);
+                         window->setAttribute(Qt::WA_DeleteOnClose);
+                         window->show();
+                         window->repaint();
+                         if (files.isEmpty())
+                             return;
+                         // A file named on the command line opens as if it were dropped on the picture, once
+                         // the window is up.
+                         QTimer::singleShot(0, window, [window, files] {
+                             QMimeData named;
+                             QList<QUrl> urls;
+                             for (const QString &file : files)
+                                 urls << QUrl::fromLocalFile(file);
+                             named.setUrls(urls);
+                             window->session()->openDropped(&named);
+                         });
+                     });
     splash->show();
     splash->repaint();
     return app.exec();

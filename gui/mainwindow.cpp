@@ -43,8 +43,10 @@ QIcon toolIcon(const char *name)
 
 } // namespace
 
-MainWindow::MainWindow(int measuredScreenWidth, ModalPresenter &modal, QWidget *parent)
-    : QMainWindow(parent), m_modal(modal), m_session(new Session({&modal, &m_clipboard, &m_waitCursor}, this))
+MainWindow::MainWindow(int measuredScreenWidth, ModalPresenter &modal, PopupPresenter &popups,
+                       QWidget *parent)
+    : QMainWindow(parent), m_modal(modal), m_popups(popups),
+      m_session(new Session({&modal, &m_clipboard, &m_waitCursor}, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -150,7 +152,7 @@ void MainWindow::createActions()
     popupKeys->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
     addAction(popupKeys);
     connect(popupKeys, &QAction::triggered, this, [this] {
-        execPopupMenu(m_pictureMenu, m_pictureView->mapToGlobal(m_pictureView->rect().center()));
+        m_popups.popUp(m_pictureMenu, m_pictureView->mapToGlobal(m_pictureView->rect().center()));
     });
 
     connect(m_openPictureAction, &QAction::triggered, m_session, &Session::openPicture);
@@ -192,7 +194,7 @@ void MainWindow::createMenus()
     m_pictureMenu->setObjectName(QStringLiteral("pictureMenu"));
     m_pictureMenu->addActions({m_copyAction, m_pasteAction, m_cancelAction});
     connect(m_pictureView, &PictureView::popupRequested, this,
-            [this](QPoint globalPos) { execPopupMenu(m_pictureMenu, globalPos); });
+            [this](QPoint globalPos) { m_popups.popUp(m_pictureMenu, globalPos); });
 }
 
 // Radio items that only pass the choice on to the session, which keeps it while the program runs.

@@ -17,6 +17,7 @@ namespace lumivert {
 class AboutDialog;
 class ComparisonWindow;
 class ModalPresenter;
+class PopupPresenter;
 class PictureView;
 class Session;
 
@@ -29,7 +30,8 @@ class MainWindow : public QMainWindow
 
 public:
     // `measuredScreenWidth` is the width the splash screen measured, or 0 when it measured none.
-    MainWindow(int measuredScreenWidth, ModalPresenter &modal, QWidget *parent = nullptr);
+    MainWindow(int measuredScreenWidth, ModalPresenter &modal, PopupPresenter &popups,
+               QWidget *parent = nullptr);
     ~MainWindow() override;
 
     Session *session() const { return m_session; }
@@ -55,6 +57,7 @@ private:
     void clearSizeLabels();
 
     ModalPresenter &m_modal;
+    PopupPresenter &m_popups;
     SystemClipboard m_clipboard;
     WaitCursor m_waitCursor;
     Session *m_session;

@@ -125,25 +125,9 @@ void WidgetModalPresenter::endProgram()
     QCoreApplication::exit(0);
 }
 
-namespace {
-PopupShower &popupShower()
+void MenuPopupPresenter::popUp(QMenu *menu, const QPoint &globalPos)
 {
-    static PopupShower shower;
-    return shower;
-}
-} // namespace
-
-void setPopupShower(PopupShower shower)
-{
-    popupShower() = std::move(shower);
-}
-
-void execPopupMenu(QMenu *menu, const QPoint &globalPos)
-{
-    if (popupShower())
-        popupShower()(menu, globalPos);
-    else
-        menu->exec(globalPos);
+    menu->exec(globalPos);
 }
 
 } // namespace lumivert

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QMenu;
 class QPoint;
 
@@ -20,12 +18,20 @@ public:
     void endProgram() override;
 };
 
-// Opens `menu` at `globalPos` and carries out the item chosen, through the popup shower in place.
-void execPopupMenu(QMenu *menu, const QPoint &globalPos);
+// What opens a window's popup menus and carries out the item chosen; the window gets it from whoever
+// makes the window.
+class PopupPresenter
+{
+public:
+    virtual ~PopupPresenter() = default;
+    virtual void popUp(QMenu *menu, const QPoint &globalPos) = 0;
+};
 
-// What shows popup menus: the menu itself at the pointer unless another is put in place (tests choose
-// items without showing anything). An empty function puts the real one back.
-using PopupShower = std::function<void(QMenu *menu, const QPoint &globalPos)>;
-void setPopupShower(PopupShower shower);
+// The menu itself at that point of the screen, for the program as users run it.
+class MenuPopupPresenter : public PopupPresenter
+{
+public:
+    void popUp(QMenu *menu, const QPoint &globalPos) override;
+};
 
 } // namespace lumivert

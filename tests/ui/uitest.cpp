@@ -10,7 +10,7 @@
 using namespace lumivert;
 
 WindowFixture::WindowFixture(int measuredScreenWidth)
-    : window(std::make_unique<MainWindow>(measuredScreenWidth, script))
+    : window(std::make_unique<MainWindow>(measuredScreenWidth, script, popups))
 {
 }
 
@@ -44,26 +44,19 @@ void WindowFixture::trigger(const char *name) const
 
 namespace lumivert {
 
-PopupScript::PopupScript()
+void PopupScript::popUp(QMenu *menu, const QPoint &)
 {
-    setPopupShower([this](QMenu *menu, const QPoint &) {
-        ++opened;
-        if (choices.empty())
+    ++opened;
+    if (choices.empty())
+        return;
+    const QString name = choices.front();
+    choices.pop_front();
+    for (QAction *action : menu->actions()) {
+        if (!name.isEmpty() && action->objectName() == name) {
+            action->trigger();
             return;
-        const QString name = choices.front();
-        choices.pop_front();
-        for (QAction *action : menu->actions()) {
-            if (!name.isEmpty() && action->objectName() == name) {
-                action->trigger();
-                return;
-            }
         }
-    });
-}
-
-PopupScript::~PopupScript()
-{
-    setPopupShower({});
+    }
 }
 
 } // namespace lumivert

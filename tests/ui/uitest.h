@@ -21,15 +21,11 @@ class QProgressBar;
 
 namespace lumivert {
 
-// While a PopupScript exists no popup menu is shown: its queued choices are taken instead, so no
-// window test ever blocks on a menu.
-class PopupScript
+// Shows no popup menu: its queued choices are taken instead, so no window test ever blocks on a menu.
+class PopupScript : public PopupPresenter
 {
 public:
-    PopupScript();
-    ~PopupScript();
-    PopupScript(const PopupScript &) = delete;
-    PopupScript &operator=(const PopupScript &) = delete;
+    void popUp(QMenu *menu, const QPoint &globalPos) override;
 
     // Object names of the items to choose, in order; "" or none left closes the menu unchosen.
     std::deque<QString> choices;
