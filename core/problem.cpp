@@ -1,8 +1,24 @@
 #include "core/problem.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace lumivert {
+
+namespace {
+
+// The system's words for an errno. On Windows qt_error_string() reads a number as a Windows error
+// code, which means something else there (EACCES, 13, would read "Invalid data"): the C runtime's words.
+QString errnoText(int error)
+{
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(std::strerror(error));
+#else
+    return qt_error_string(error);
+#endif
+}
+
+} // namespace
 
 Problem systemProblem(int error)
 {
@@ -36,7 +52,7 @@ Problem systemProblem(int error)
             return Problem::Cause::SystemError;
         }
     }();
-    return cause == Problem::Cause::None ? Problem() : Problem(cause, qt_error_string(error));
+    return cause == Problem::Cause::None ? Problem() : Problem(cause, errnoText(error));
 }
 
 } // namespace lumivert

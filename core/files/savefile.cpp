@@ -385,9 +385,12 @@ Problem save(const QString &path, const QByteArray &bytes, bool)
         return systemProblem(EACCES);
     QSaveFile file(target);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Problem(Problem::Cause::WriteFailed, file.errorString());
-    return {};
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return {};
+    // A disk that took only part of the data leaves Qt without the system's reason: the room left says it.
+    if (const qint64 room = freeBytesHere(folder.absoluteFilePath()); room >= 0 && room < bytes.size())
+        return systemProblem(ENOSPC);
+    return Problem(Problem::Cause::WriteFailed, file.errorString());
 }
 
 #endif

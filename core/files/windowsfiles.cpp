@@ -5,7 +5,12 @@
 #ifdef Q_OS_WIN
 #include <QDir>
 
+#include <algorithm>
+#include <limits>
+
 #include <windows.h>
+#else
+#include <QStorageInfo>
 #endif
 
 namespace lumivert {
@@ -54,6 +59,23 @@ bool isReadOnlyHere(const QString &path)
 #else
     Q_UNUSED(path);
     return false;
+#endif
+}
+
+qint64 freeBytesHere(const QString &folder)
+{
+#ifdef Q_OS_WIN
+    // Asked of the folder itself, not of its drive's root, which Qt's QStorageInfo would ask.
+    QString name = QDir::toNativeSeparators(folder);
+    if (!name.endsWith(QLatin1Char('\\')))
+        name += QLatin1Char('\\'); // which a UNC name needs
+    ULARGE_INTEGER available;
+    if (!::GetDiskFreeSpaceExW(reinterpret_cast<const wchar_t *>(name.utf16()), &available, nullptr, nullptr))
+        return -1;
+    return qint64(std::min<quint64>(available.QuadPart, std::numeric_limits<qint64>::max()));
+#else
+    const QStorageInfo volume(folder);
+    return volume.isValid() ? volume.bytesAvailable() : -1;
 #endif
 }
 

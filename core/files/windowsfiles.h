@@ -21,6 +21,10 @@ bool isDeviceNameHere(const QString &path);
 // Windows refuses to replace such a file, and Qt does not count the attribute against writing.
 bool isReadOnlyHere(const QString &path);
 
+// The bytes this user may still write on the file system that holds `folder` (a folder mounted inside
+// another drive and the user's quota counted on Windows), or -1 when it cannot be known.
+qint64 freeBytesHere(const QString &folder);
+
 #ifdef Q_OS_WIN
 // The identity Windows gives a file: the serial number of its volume and its index on that volume,
 // the same through every name of the file (letter case, short names, hard links, links followed).

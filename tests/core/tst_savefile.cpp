@@ -12,6 +12,10 @@
 
 #include <cerrno>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/mount.h>
@@ -98,7 +102,8 @@ private Q_SLOTS:
     void replacesLongerFileWhole();
     void unsyncedKeepsModeAndFollowsLinks();
     void missingFolderKeepsNothing();
-    void readOnlyFileIsKeptOnWindows();
+    void refusedOnWindowsKeepsFile_data();
+    void refusedOnWindowsKeepsFile();
     void directoryIsRefused();
     void fullDeviceFailsAndStaysADevice();
     void failedSaveKeepsOldFile();
@@ -177,19 +182,48 @@ void TestSaveFile::replacesLongerFileWhole()
     QCOMPARE(readFile(path), shorter);
 }
 
-// Windows refuses to replace a read-only file: the save says so and the file stays as it was.
-void TestSaveFile::readOnlyFileIsKeptOnWindows()
+// Windows refuses to replace a read-only file, and a file that another program holds open without
+// letting it go: the save says why, the file stays as it was and no temporary file is left beside it.
+void TestSaveFile::refusedOnWindowsKeepsFile_data()
+{
+    QTest::addColumn<bool>("heldOpen");
+    QTest::addColumn<Problem::Cause>("cause");
+    QTest::addColumn<QString>("detail"); // empty: any words of the system's
+    QTest::newRow("read-only") << false << Problem::Cause::NoPermission << "Permission denied";
+    QTest::newRow("held open by another program") << true << Problem::Cause::WriteFailed << QString();
+}
+
+void TestSaveFile::refusedOnWindowsKeepsFile()
 {
 #ifndef Q_OS_WIN
-    QSKIP("Windows' read-only attribute");
+    QSKIP("Windows' read-only attribute and sharing modes");
 #else
+    QFETCH(bool, heldOpen);
+    QFETCH(Problem::Cause, cause);
+    QFETCH(QString, detail);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.BIN"));
     writeFile(path, QByteArray(10, 'o'));
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
-    QCOMPARE(saveBytes(path, countingBytes(20)).cause, Problem::Cause::NoPermission);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (heldOpen)
+        held = ::CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ,
+                             FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    else
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+    const auto restore = qScopeGuard([&] {
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    });
+    QVERIFY(!heldOpen || held != INVALID_HANDLE_VALUE);
+
+    const Problem problem = saveBytes(path, countingBytes(20));
+    QCOMPARE(problem.cause, cause);
+    QVERIFY2(!problem.detail.isEmpty(), "the system's words say why");
+    if (!detail.isEmpty())
+        QCOMPARE(problem.detail, detail);
     QCOMPARE(readFile(path), QByteArray(10, 'o'));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.BIN")});
 #endif
 }
 
