@@ -396,30 +396,49 @@ QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &h)
     constexpr quint32 HeadersSize = FileHeaderSize + 40;
     const quint32 offset = HeadersSize + 4 * colours;
     QByteArray out(offset, '\0');
-    const auto put16 = [&out](int at, quint16 v) {
-        out[at] = char(v & 0xFF);
-        out[at + 1] = char(v >> 8);
-    };
-    const auto put32 = [&put16](int at, quint32 v) {
-        put16(at, quint16(v & 0xFFFF));
-        put16(at + 2, quint16(v >> 16));
-    };
     out[0] = 'B';
     out[1] = 'M';
     const QByteArray pixels = file.mid(h.pixelOffset);
-    put32(2, quint32(offset + pixels.size()));
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, quint32(h.width));
-    put32(22, quint32(h.height)); // at most 65535, stored positive: from the bottom row up
-    put16(26, h.planes);
-    put16(28, h.bits);
+    putLe32(out.data() + 2, quint32(offset + pixels.size()));
+    putLe32(out.data() + 10, offset);
+    putLe32(out.data() + 14, 40);
+    putLe32(out.data() + 18, quint32(h.width));
+    putLe32(out.data() + 22, quint32(h.height)); // at most 65535, stored positive: from the bottom row up
+    putLe16(out.data() + 26, h.planes);
+    putLe16(out.data() + 28, h.bits);
     const qsizetype paletteAt = FileHeaderSize + Os2InfoSize;
     for (quint32 k = 0; k < colours; ++k) {
         for (int c = 0; c < 3; ++c)
             out[int(HeadersSize + 4 * k) + c] = file.at(paletteAt + 3 * k + c);
     }
     return out + pixels;
+}
+
+QByteArray bmpFileFromDib(const QByteArray &dib)
+{
+    constexpr quint32 WindowsInfoSize = 40;
+    constexpr quint32 BiAlphaBitfields = 6;
+    const quint32 infoSize = u32(dib, 0);
+    if (infoSize < WindowsInfoSize || infoSize > quint32(dib.size()))
+        return {};
+    const quint16 bits = u16(dib, 14);
+    const quint32 compression = u32(dib, 16);
+    const quint32 usedColours = u32(dib, 32);
+    // The masks follow the shortest header; longer ones hold them. A palette follows: the colours the
+    // header says are used, else as many as the depth can index.
+    qint64 masks = 0;
+    if (infoSize == WindowsInfoSize && compression == BiBitfields)
+        masks = 3;
+    else if (infoSize == WindowsInfoSize && compression == BiAlphaBitfields)
+        masks = 4;
+    const qint64 colours = usedColours ? usedColours : bits <= 8 ? qint64(1) << bits : 0;
+    constexpr qint64 Largest = std::numeric_limits<quint32>::max();
+    QByteArray file(FileHeaderSize, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    putLe32(file.data() + 2, quint32(std::min(FileHeaderSize + qint64(dib.size()), Largest)));
+    putLe32(file.data() + 10, quint32(std::min(FileHeaderSize + infoSize + 4 * (masks + colours), Largest)));
+    return file + dib;
 }
 
 RunLengthPicture decodeRunLength(const QByteArray &file, const BmpHeader &h, qint64 maxBytes)

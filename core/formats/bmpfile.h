@@ -58,6 +58,11 @@ Problem bmpProblem(const QByteArray &file, const BmpHeader &header);
 // header (whose sizes are unsigned 16-bit numbers and whose palette has 3 bytes a colour).
 QByteArray os2AsWindowsBitmap(const QByteArray &file, const BmpHeader &header);
 
+// A device-independent bitmap as Windows' clipboard holds it (its info header, colour masks, palette and
+// pixels) with the file header that makes it a bitmap file. Empty when it does not start with a Windows
+// info header (40 bytes or more); anything else is left for the decoder to judge.
+QByteArray bmpFileFromDib(const QByteArray &dib);
+
 // Run-length coded 4- and 8-bit pixels as 32-bit RGB. Pixels that the data skips (a jump, a row or
 // the picture ended early) take the colour of palette entry 0. Runs past the picture, indices
 // without a colour and data that stops before its end mark are faults. Nothing larger than

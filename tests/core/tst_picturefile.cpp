@@ -1,5 +1,6 @@
 #include "core/colour/rgb332.h"
 #include "core/files/windowsfiles.h"
+#include "core/formats/bmpfile.h"
 #include "core/formats/pictureloader.h"
 #include "core/formats/scaletofit.h"
 #include "core/formats/sizelimit.h"
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void corpusEncodingsAgree();
     void madeBitmaps_data();
     void madeBitmaps();
+    void clipboardBitmapsBecomeFiles();
     void jpegAsQtDecodesIt_data();
     void jpegAsQtDecodesIt();
 };
@@ -535,6 +537,27 @@ void TestPictureFile::madeBitmaps()
         QCOMPARE(load.loaded(), !picture.isNull());
         QCOMPARE(load.image, picture);
     }
+}
+
+// The clipboard holds a bitmap without its file header: put back, each Windows bitmap of the suite is
+// the file again, whatever its masks and palette. A bitmap with the old OS/2 header, or too short for
+// any, is no clipboard bitmap.
+void TestPictureFile::clipboardBitmapsBecomeFiles()
+{
+    const QDir g(CorpusDir + QStringLiteral("/bmpsuite/g"));
+    int files = 0;
+    for (const QString &name : g.entryList({QStringLiteral("*.bmp")}, QDir::Files)) {
+        const QByteArray file = readFile(g.filePath(name));
+        const QByteArray dib = file.mid(14);
+        if (name == QLatin1String("pal8os2.bmp")) {
+            QVERIFY(bmpFileFromDib(dib).isEmpty());
+            continue;
+        }
+        QVERIFY2(bmpFileFromDib(dib) == file, qPrintable(name));
+        ++files;
+    }
+    QCOMPARE(files, 26);
+    QVERIFY(bmpFileFromDib(QByteArray::fromHex("28000000")).isEmpty());
 }
 
 void TestPictureFile::jpegAsQtDecodesIt_data()
