@@ -2,10 +2,11 @@
 # The Windows build under Wine, on a private X server (Wine needs one even for a console program):
 #  1. the test suite built for Windows (CTest runs each test program under Wine);
 #  2. the packaged lumivert-cli.exe on the test corpus, every method with --fit, byte for byte as this
-#     machine's build, and a Japanese file name;
+#     machine's build; a Japanese file name, a UNC path, a full disk, Ctrl+C;
 #  3. the packaged lumivert.exe: splash, main window, a picture opened through the open dialog,
 #     "誤差拡散(&E)" and "320×240(&3)" chosen, converted and saved as the Debian build's bytes; the
-#     BIN file opened back and exported as BMP; screenshots of each step in wine-screens/;
+#     BIN file opened back and exported as BMP; the clipboard's bitmap (CF_DIB) with another program,
+#     both ways; screenshots of each step in wine-screens/;
 #  4. the installer, silent: installs, the installed program starts, the uninstaller removes it all.
 # Usage: test.sh WINDOWS_BUILD DEBIAN_BUILD     (PARTS=suite,cli,window,installer to run some only)
 set -euo pipefail
@@ -20,6 +21,7 @@ stage=$build/Lumivert-$version-win64
 corpus=$source/tests/data/corpus
 work=$build/wine-test
 screens=$build/wine-screens
+umount "$work/full" 2>/dev/null || true
 rm -rf "$work" "$screens"
 mkdir -p "$work" "$screens"
 
@@ -41,6 +43,7 @@ pass() { echo "test-windows: ok: $*"; }
 
 xvfb=
 cleanup() {
+  umount "$work/full" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
 }
@@ -101,6 +104,58 @@ if wants cli; then
   else
     fail "a Japanese file name: 写真.jpg did not become the Debian build's 写真.BIN"
   fi
+  # A UNC path (Wine serves \\server\photos from a folder through its prefix): read, the BIN file
+  # named beside the picture, and the path shown as given.
+  mkdir -p "$WINEPREFIX/dosdevices/unc/server" "$work/unc"
+  ln -sfn "$work/unc" "$WINEPREFIX/dosdevices/unc/server/photos"
+  cp "$work/写真.jpg" "$work/unc/写真.jpg"
+  "$debian/lumivert-cli" convert --quiet --fit 320x240 -o "$work/unc-debian.BIN" "$work/写真.jpg" || true
+  wine "$stage/lumivert-cli.exe" convert --quiet --fit 320x240 '\\server\photos\写真.jpg' 2>/dev/null || true
+  shown=$(wine "$stage/lumivert-cli.exe" info '\\server\photos\写真.BIN' 2>&1 || true)
+  if [ -s "$work/unc-debian.BIN" ] && cmp -s "$work/unc/写真.BIN" "$work/unc-debian.BIN" &&
+    [[ $shown == '\\server\photos\写真.BIN: BIN 320x240'* ]]; then
+    pass "a UNC path: \\\\server\\photos\\写真.jpg became the Debian build's 写真.BIN beside it"
+  else
+    fail "a UNC path: \\\\server\\photos\\写真.jpg (info said: ${shown%$'\r'})"
+  fi
+  # A full disk, where a small file system can be mounted here: the save says so, and the old file
+  # stays with no temporary file beside it.
+  mkdir -p "$work/full"
+  if mount -t tmpfs -o size=64k tmpfs "$work/full" 2>/dev/null; then
+    echo old >"$work/full/a.BIN"
+    said=$(wine "$stage/lumivert-cli.exe" convert --fit 320x240 -o "$(windows_path "$work/full/a.BIN")" \
+      "$(windows_path "$work/写真.jpg")" 2>&1 || true)
+    if [ "$(cat "$work/full/a.BIN")" = old ] && [ "$(ls -A "$work/full")" = a.BIN ] &&
+      [[ $said == *"No space left on device"* ]]; then
+      pass "a full disk: the save says so, the old file stays, no temporary file"
+    else
+      fail "a full disk: ${said%$'\r'}; left: $(ls -A "$work/full" | tr '\n' ' ')"
+    fi
+    umount "$work/full"
+  else
+    echo "test-windows: skipped: a full disk (no small file system can be mounted here)"
+  fi
+  # Ctrl+C, which Wine hands to a console program as a SIGINT: the run stops once the files being
+  # written are complete, with exit status 130, and leaves no temporary file.
+  mkdir -p "$work/interrupt/in" "$work/interrupt/out"
+  for i in $(seq 300); do cp "$work/写真.jpg" "$work/interrupt/in/$i.jpg"; done
+  set +e
+  wine "$stage/lumivert-cli.exe" convert --quiet --jobs 2 --fit 320x240 \
+    --out-dir "$(windows_path "$work/interrupt/out")" "$(windows_path "$work/interrupt/in")" 2>/dev/null &
+  runner=$!
+  for _ in $(seq 300); do [ -n "$(ls "$work/interrupt/out")" ] && break; sleep 0.1; done
+  pkill -INT -f 'lumivert-cli\.exe convert --quiet --jobs 2'
+  wait $runner
+  status=$?
+  set -e
+  written=$(find "$work/interrupt/out" -type f | wc -l)
+  if [ "$status" != 130 ] || [ "$written" -ge 300 ]; then
+    fail "Ctrl+C: exit status $status after $written of 300 BIN files"
+  elif [ -n "$(find "$work/interrupt/out" -type f ! -name '*.BIN' -o -type f ! -size 76800c)" ]; then
+    fail "Ctrl+C: a temporary or incomplete file was left: $(ls -a "$work/interrupt/out" | grep -v '\.BIN$' | head -3)"
+  else
+    pass "Ctrl+C: exit status 130 after $written of 300 BIN files, each complete, no temporary file"
+  fi
 fi
 
 # 3. The window, driven from outside as a user would.
@@ -160,6 +215,26 @@ if wants window; then
         pass "the BIN file opened back and exported as the Debian build's BMP"
       else
         fail "the exported BMP is missing or differs from the Debian build's"
+      fi
+      # The clipboard in the device-independent bitmap that Windows programs exchange, with a program
+      # that speaks nothing else: the picture copied reaches it, and its bitmap is pasted.
+      clipboard() { wine "$build/tests/dibclipboard.exe" "$1" "$(windows_path "$2")"; }
+      pixels() { convert "$1" -depth 8 rgb:- | md5sum; }
+      xdotool key ctrl+c && sleep 1
+      if clipboard get "$work/copied.bmp" && [ "$(pixels "$work/copied.bmp")" = "$(pixels "$work/debian.bmp")" ]; then
+        pass "the picture copied reaches another program as a bitmap (CF_DIB), pixel for pixel"
+      else
+        fail "another program found no bitmap, or another picture, on the clipboard after コピー"
+      fi
+      convert "$picture" -resize '320x240!' "BMP3:$work/offered.bmp"
+      "$debian/lumivert-cli" convert --quiet --dither floyd-steinberg -o "$work/offered-debian.BIN" "$work/offered.bmp"
+      clipboard put "$work/offered.bmp"
+      xdotool key ctrl+v && sleep 2 && xdotool key F5 && sleep 2 && shot 6-pasted-converted
+      xdotool key ctrl+s && type_into_dialog "$work/pasted.BIN"
+      if wait_file "$work/pasted.BIN" 10 && cmp -s "$work/pasted.BIN" "$work/offered-debian.BIN"; then
+        pass "another program's bitmap (CF_DIB) pasted, converted and saved as the Debian build's BIN file"
+      else
+        fail "another program's bitmap was not pasted, or its BIN file differs from the Debian build's"
       fi
       xdotool key alt+f && sleep 0.5 && xdotool key x
     else
