@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 qt_version=6.4.2
 jpeg_version=2.1.5
-recipe=2 # raise when the options below change, so that caches of the old recipe are not reused
+recipe=3 # raise when the options below change, so that caches of the old recipe are not reused
 key=mingw64-qt${qt_version}-jpegturbo${jpeg_version}-r${recipe}
 root=${LUMIVERT_CACHE:-$HOME/.cache/lumivert}
 prefix=$root/$key

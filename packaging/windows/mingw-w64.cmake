@@ -8,9 +8,8 @@ set(CMAKE_C_COMPILER ${mingw}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${mingw}-g++-posix)
 set(CMAKE_RC_COMPILER ${mingw}-windres)
 set(CMAKE_ASM_NASM_COMPILER nasm)
-# A decoder's longjmp without SEH unwinding (see the header).
+# A C decoder's longjmp without SEH unwinding (see the header).
 set(CMAKE_C_FLAGS_INIT "-include ${CMAKE_CURRENT_LIST_DIR}/setjmp-no-unwind.h")
-set(CMAKE_CXX_FLAGS_INIT "-include ${CMAKE_CURRENT_LIST_DIR}/setjmp-no-unwind.h")
 
 # Only the target's own libraries and headers, never the host's.
 list(APPEND CMAKE_FIND_ROOT_PATH /usr/${mingw})

@@ -1,8 +1,9 @@
-/* Included before every source of the Windows build (Qt, its libpng and libjpeg, libjpeg-turbo and
- * ours). MinGW-w64's setjmp on x86-64 records the frame so that longjmp unwinds the stack the SEH way,
- * and that unwinding crashes now and then when a decoder's error handler jumps back, more often with
- * several threads decoding at once. libpng and libjpeg only need their registers back, as longjmp does
- * elsewhere: a null frame jumps without unwinding. */
+/* Included before every C source of the Windows toolchain (libjpeg-turbo, whose TurboJPEG our decoder
+ * calls from several threads, and the C libraries Qt bundles). MinGW-w64's setjmp on x86-64 records the
+ * frame so that longjmp unwinds the stack the SEH way; a decoder's error handler only needs its
+ * registers back, as longjmp does elsewhere, and a null frame jumps without unwinding. Not for C++:
+ * GCC uses a precompiled header only when nothing comes before it, and Qt's build without its
+ * precompiled headers took twice as long. */
 #pragma once
 #include <setjmp.h>
 #if defined(__x86_64__) && defined(__SEH__)
