@@ -101,10 +101,15 @@ WINDOWS_TOOLCHAIN := $(shell bash packaging/windows/build-toolchain.sh --path)
 windows-toolchain:
 	$(call apt_install,$(WINDOWS_PACKAGES))
 	bash packaging/windows/build-toolchain.sh
+# A build folder last configured against another toolchain (an older recipe) is configured afresh: its
+# cache still names the old one's libraries.
 windows-configure: windows-toolchain
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(if $(CI),-DLUMIVERT_WERROR=ON) \
+	  $$([ ! -f $(WINDOWS_BUILD)/CMakeCache.txt ] || \
+	    [ "$$(cat $(WINDOWS_BUILD)/toolchain-used 2>/dev/null)" = "$(WINDOWS_TOOLCHAIN)" ] || echo --fresh) \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/packaging/windows/toolchain.cmake \
 	  -DLUMIVERT_WINDOWS_TOOLCHAIN=$(WINDOWS_TOOLCHAIN)
+	echo "$(WINDOWS_TOOLCHAIN)" >$(WINDOWS_BUILD)/toolchain-used
 windows: windows-configure
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS) --target lumivert lumivert-cli
 	bash packaging/windows/package.sh $(WINDOWS_BUILD) $(WINDOWS_TOOLCHAIN)
